@@ -1,0 +1,40 @@
+# The two entry points of a fresh machine: `make test` and `make demo`.
+BUILD_DEBUG   ?= build/debug
+BUILD_RELEASE ?= build/release
+BUILD_FUZZ    ?= build/fuzz
+JOBS          ?= $(shell nproc)
+CMAKE_FLAGS   ?=
+
+.PHONY: test demo bootstrap configure build bench fuzz screenshots clean
+
+bootstrap:
+	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
+
+configure: bootstrap
+	cmake -S . -B $(BUILD_DEBUG) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DVORNEL_SANITIZE=ON -DVORNEL_WERROR=ON $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DEBUG) -j $(JOBS)
+
+test: build
+	cd $(BUILD_DEBUG) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+
+demo: bootstrap
+	scripts/demo
+
+bench: bootstrap
+	cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_RELEASE) -j $(JOBS) --target benchmarks
+	scripts/bench $(BUILD_RELEASE)
+
+fuzz: bootstrap
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD_FUZZ) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNEL_FUZZ=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzzers
+
+screenshots: bootstrap
+	scripts/screenshots
+
+clean:
+	rm -rf build

@@ -1,0 +1,62 @@
+# Helpers that keep the folders' CMakeLists.txt short.
+
+# Adds every folder below TOP that holds a CMakeLists.txt, shallowest first.
+function(vornel_add_tree top)
+  file(GLOB_RECURSE lists RELATIVE ${CMAKE_SOURCE_DIR}
+       ${CMAKE_SOURCE_DIR}/${top}/CMakeLists.txt ${CMAKE_SOURCE_DIR}/${top}/*/CMakeLists.txt)
+  list(SORT lists)
+  foreach(file ${lists})
+    get_filename_component(dir ${file} DIRECTORY)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_BINARY_DIR}/${dir})
+  endforeach()
+endfunction()
+
+# vornel_add_test(NAME SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s]
+#                 [ENVIRONMENT VAR=value ...])
+# A GoogleTest executable whose cases CTest lists one by one.
+function(vornel_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  include(GoogleTest)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}")
+endfunction()
+
+# vornel_add_fuzzer(NAME SOURCES a.cpp ... LIBS lib ... [CORPUS dir])
+# With VORNEL_FUZZ a libFuzzer binary; otherwise a replay program that feeds every
+# file of the committed corpus to the target once, registered as a test.
+function(vornel_add_fuzzer name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  if(VORNEL_FUZZ)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(fuzzers ${name})
+  else()
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
+    if(F_CORPUS)
+      add_test(NAME ${name}.corpus COMMAND ${name} ${F_CORPUS})
+      set_tests_properties(${name}.corpus PROPERTIES TIMEOUT 300 LABELS fuzz)
+    endif()
+  endif()
+endfunction()
+
+# vornel_add_benchmark(NAME SOURCES a.cpp ... LIBS lib ... [ARGS arg ...])
+# Built by `make bench` only (Release build), run there through CTest's label
+# "bench"; never part of `make test`.
+function(vornel_add_benchmark name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} EXCLUDE_FROM_ALL ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS})
+  add_dependencies(benchmarks ${name})
+  if(CMAKE_BUILD_TYPE STREQUAL "Release")
+    add_test(NAME bench.${name} COMMAND ${name} ${B_ARGS})
+    set_tests_properties(bench.${name} PROPERTIES LABELS bench TIMEOUT 3600 RUN_SERIAL TRUE)
+  endif()
+endfunction()

@@ -1,0 +1,140 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+extern char** environ;
+
+namespace vornel {
+
+namespace {
+
+bool StartsWithMZ(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char magic[2] = {};
+  const bool mz = ::read(fd, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
+  ::close(fd);
+  return mz;
+}
+
+// The full path of a program found on the PATH, or empty.
+std::string FindOnPath(const char* program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return {};
+  std::string list(path);
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    std::string candidate = list.substr(start, end - start);
+    if (!candidate.empty()) {
+      candidate += '/';
+      candidate += program;
+      if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// posix_spawn with its attribute and file-action objects released on every path.
+class TSpawn {
+ public:
+  TSpawn() {
+    posix_spawnattr_init(&FAttr);
+    posix_spawn_file_actions_init(&FActions);
+  }
+  ~TSpawn() {
+    posix_spawn_file_actions_destroy(&FActions);
+    posix_spawnattr_destroy(&FAttr);
+  }
+  TSpawn(const TSpawn&) = delete;
+  TSpawn& operator=(const TSpawn&) = delete;
+
+  posix_spawnattr_t* Attr() { return &FAttr; }
+  posix_spawn_file_actions_t* Actions() { return &FActions; }
+
+  pid_t Run(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &FActions, &FAttr, args.data(), environ) != 0) return -1;
+    return pid;
+  }
+
+ private:
+  posix_spawnattr_t FAttr;
+  posix_spawn_file_actions_t FActions;
+};
+
+}  // namespace
+
+std::unique_ptr<TChildProcess> TChildProcess::Start(const std::u16string& fileName) {
+  const std::string path = ToUtf8(fileName);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  std::vector<std::string> argv;
+  if (::access(path.c_str(), X_OK) == 0) {
+    argv = {path};
+  } else if (StartsWithMZ(path)) {
+    const std::string wine = FindOnPath("wine");
+    if (wine.empty()) return nullptr;
+    argv = {wine, path};
+  } else {
+    return nullptr;
+  }
+  TSpawn spawn;
+  const pid_t pid = spawn.Run(argv);
+  if (pid < 0) return nullptr;
+  return std::unique_ptr<TChildProcess>(new TChildProcess(pid));
+}
+
+TChildProcess::~TChildProcess() {
+  // A child still running is left alone; one that ended is reaped.
+  if (!FEnded) ExitCode();
+}
+
+std::uint32_t TChildProcess::ExitCode() {
+  if (FEnded) return FExitCode;
+  int status = 0;
+  pid_t result;
+  do {
+    result = ::waitpid(FPid, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  if (result == 0) return STILL_ACTIVE;
+  FEnded = true;
+  if (result < 0) {
+    FExitCode = 1;
+  } else if (WIFEXITED(status)) {
+    FExitCode = static_cast<std::uint32_t>(WEXITSTATUS(status));
+  } else if (WIFSIGNALED(status)) {
+    FExitCode = 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+  }
+  return FExitCode;
+}
+
+bool StartDetachedScript(const std::u16string& scriptPath) {
+  TSpawn spawn;
+  posix_spawnattr_setflags(spawn.Attr(), POSIX_SPAWN_SETSID);
+  for (int fd = 0; fd <= 2; ++fd) {
+    posix_spawn_file_actions_addopen(spawn.Actions(), fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  }
+  const pid_t pid = spawn.Run({"/bin/sh", ToUtf8(scriptPath)});
+  // The script outlives us; its exit is never waited for here.
+  return pid > 0;
+}
+
+}  // namespace vornel
