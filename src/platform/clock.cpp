@@ -29,17 +29,18 @@ std::uint64_t TickCount() {
 }
 
 void SleepMs(unsigned milliseconds) {
-  timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  timespec ts{static_cast<time_t>(milliseconds / 1000),
+              static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&ts, &ts) != 0) {
   }
 }
 
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                       int millisecond) {
-  const double days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                                        static_cast<unsigned>(day)));
-  const double time = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) /
-                      86400000.0;
+  const double days = static_cast<double>(
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)));
+  const double time =
+      (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
   return days + time;
 }
 

@@ -33,8 +33,10 @@ bool ListHas(std::string_view list, std::string_view language) {
   std::size_t start = 0;
   while (start < list.size()) {
     std::size_t end = list.find(' ', start);
-    if (end == std::string_view::npos) end = list.size();
-    if (list.substr(start, end - start) == language) return true;
+    if (end == std::string_view::npos)
+      end = list.size();
+    if (list.substr(start, end - start) == language)
+      return true;
     start = end + 1;
   }
   return false;
@@ -64,7 +66,8 @@ class TIconv {
   TIconv(const std::string& to, const std::string& from)
       : FHandle(iconv_open(to.c_str(), from.c_str())) {}
   ~TIconv() {
-    if (Valid()) iconv_close(FHandle);
+    if (Valid())
+      iconv_close(FHandle);
   }
   TIconv(const TIconv&) = delete;
   TIconv& operator=(const TIconv&) = delete;
@@ -80,10 +83,12 @@ class TIconv {
 TCodePages CodePagesForLocale(std::string_view localeName) {
   std::string_view language = localeName;
   const auto cut = language.find_first_of("_.@");
-  if (cut != std::string_view::npos) language = language.substr(0, cut);
+  if (cut != std::string_view::npos)
+    language = language.substr(0, cut);
   if (!language.empty() && language != "C" && language != "POSIX") {
     for (const auto& row : kLanguagePages) {
-      if (ListHas(row.Languages, language)) return row.Pages;
+      if (ListHas(row.Languages, language))
+        return row.Pages;
     }
   }
   return {1252, 437};
@@ -92,13 +97,18 @@ TCodePages CodePagesForLocale(std::string_view localeName) {
 TCodePages UserCodePages() {
   for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
     const char* value = std::getenv(name);
-    if (value != nullptr && value[0] != '\0') return CodePagesForLocale(value);
+    if (value != nullptr && value[0] != '\0')
+      return CodePagesForLocale(value);
   }
   return CodePagesForLocale("C");
 }
 
-int AnsiCodePage() { return UserCodePages().Ansi; }
-int OemCodePage() { return UserCodePages().Oem; }
+int AnsiCodePage() {
+  return UserCodePages().Ansi;
+}
+int OemCodePage() {
+  return UserCodePages().Oem;
+}
 
 std::u16string DecodeCodePage(int codePage, const std::uint8_t* data, std::size_t size) {
   if (codePage == CP_UTF8) {
@@ -120,7 +130,8 @@ std::u16string DecodeCodePage(int codePage, const std::uint8_t* data, std::size_
     const std::size_t result = iconv(cd.Get(), &in, &inLeft, &outPtr, &outLeft);
     out.append(chunk.data(), (sizeof chunk - outLeft) / sizeof(char16_t));
     if (result == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
+      if (errno == E2BIG)
+        continue;
       // EILSEQ or EINVAL: a byte without a character.
       out.push_back(u'\uFFFD');
       ++in;
@@ -143,7 +154,8 @@ TBytes EncodeCodePage(int codePage, std::u16string_view text) {
   TBytes out;
   TIconv cd(IconvName(codePage), "UTF-16LE");
   if (!cd.Valid()) {
-    for (char16_t c : text) out.push_back(c < 256 ? static_cast<std::uint8_t>(c) : '?');
+    for (char16_t c : text)
+      out.push_back(c < 256 ? static_cast<std::uint8_t>(c) : '?');
     return out;
   }
   out.reserve(text.size());
@@ -156,12 +168,12 @@ TBytes EncodeCodePage(int codePage, std::u16string_view text) {
     const std::size_t result = iconv(cd.Get(), &in, &inLeft, &outPtr, &outLeft);
     out.insert(out.end(), chunk.data(), chunk.data() + (chunk.size() - outLeft));
     if (result == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
+      if (errno == E2BIG)
+        continue;
       // A character the page lacks (or half a surrogate pair): skip its code units.
       out.push_back('?');
       const auto* unit = reinterpret_cast<const char16_t*>(in);
-      const std::size_t units =
-          (*unit >= 0xD800 && *unit <= 0xDBFF && inLeft >= 4) ? 2 : 1;
+      const std::size_t units = (*unit >= 0xD800 && *unit <= 0xDBFF && inLeft >= 4) ? 2 : 1;
       in += units * sizeof(char16_t);
       inLeft -= units * sizeof(char16_t);
       iconv(cd.Get(), nullptr, nullptr, nullptr, nullptr);

@@ -18,19 +18,22 @@ std::u16string FileError(const char16_t* what, const std::u16string& fileName, i
 
 }  // namespace
 
-TFileStream::TFileStream(const std::u16string& fileName, std::uint16_t mode)
-    : FFileName(fileName) {
+TFileStream::TFileStream(const std::u16string& fileName, std::uint16_t mode) : FFileName(fileName) {
   const std::string path = ToUtf8(fileName);
   if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
     FHandle = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (FHandle < 0) throw EFCreateError(FileError(u"Cannot create file", fileName, errno));
+    if (FHandle < 0)
+      throw EFCreateError(FileError(u"Cannot create file", fileName, errno));
     return;
   }
   int flags = O_RDONLY;
-  if ((mode & 0x0003) == fmOpenWrite) flags = O_WRONLY;
-  if ((mode & 0x0003) == fmOpenReadWrite) flags = O_RDWR;
+  if ((mode & 0x0003) == fmOpenWrite)
+    flags = O_WRONLY;
+  if ((mode & 0x0003) == fmOpenReadWrite)
+    flags = O_RDWR;
   FHandle = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (FHandle < 0) throw EFOpenError(FileError(u"Cannot open file", fileName, errno));
+  if (FHandle < 0)
+    throw EFOpenError(FileError(u"Cannot open file", fileName, errno));
   struct stat st {};
   if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(FHandle);
@@ -40,7 +43,8 @@ TFileStream::TFileStream(const std::u16string& fileName, std::uint16_t mode)
 }
 
 TFileStream::~TFileStream() {
-  if (FHandle >= 0) ::close(FHandle);
+  if (FHandle >= 0)
+    ::close(FHandle);
 }
 
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
@@ -48,9 +52,12 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
   std::int64_t done = 0;
   while (done < count) {
     const ssize_t n = ::read(FHandle, out + done, static_cast<std::size_t>(count - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw EReadError(FileError(u"Cannot read file", FFileName, errno));
-    if (n == 0) break;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      throw EReadError(FileError(u"Cannot read file", FFileName, errno));
+    if (n == 0)
+      break;
     done += n;
   }
   return done;
@@ -61,8 +68,10 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
   std::int64_t done = 0;
   while (done < count) {
     const ssize_t n = ::write(FHandle, in + done, static_cast<std::size_t>(count - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw EWriteError(FileError(u"Cannot write file", FFileName, errno));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      throw EWriteError(FileError(u"Cannot write file", FFileName, errno));
     done += n;
   }
   return done;
@@ -71,7 +80,8 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
   const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
   const off_t result = ::lseek(FHandle, offset, whence);
-  if (result < 0) throw EStreamError(FileError(u"Cannot seek in file", FFileName, errno));
+  if (result < 0)
+    throw EStreamError(FileError(u"Cannot seek in file", FFileName, errno));
   return result;
 }
 
@@ -80,7 +90,8 @@ void TFileStream::SetSize(std::int64_t newSize) {
   if (::ftruncate(FHandle, newSize) != 0) {
     throw EStreamError(FileError(u"Cannot set the size of file", FFileName, errno));
   }
-  if (position > newSize) Seek(newSize, soBeginning);
+  if (position > newSize)
+    Seek(newSize, soBeginning);
 }
 
 }  // namespace vornel

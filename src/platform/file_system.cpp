@@ -33,22 +33,29 @@ bool DirectoryExists(const std::u16string& path) {
 
 std::int64_t FileSize(const std::u16string& path) {
   struct stat st {};
-  if (!StatPath(path, st) || S_ISDIR(st.st_mode)) return -1;
+  if (!StatPath(path, st) || S_ISDIR(st.st_mode))
+    return -1;
   return st.st_size;
 }
 
-bool DeleteFile(const std::u16string& path) { return ::unlink(ToUtf8(path).c_str()) == 0; }
+bool DeleteFile(const std::u16string& path) {
+  return ::unlink(ToUtf8(path).c_str()) == 0;
+}
 
-bool RemoveDir(const std::u16string& path) { return ::rmdir(ToUtf8(path).c_str()) == 0; }
+bool RemoveDir(const std::u16string& path) {
+  return ::rmdir(ToUtf8(path).c_str()) == 0;
+}
 
 bool CreateDir(const std::u16string& path) {
-  if (::mkdir(ToUtf8(path).c_str(), 0777) == 0) return true;
+  if (::mkdir(ToUtf8(path).c_str(), 0777) == 0)
+    return true;
   return errno == EEXIST && DirectoryExists(path);
 }
 
 bool ForceDirectories(const std::u16string& path) {
   const std::u16string dir = ExcludeTrailingPathDelimiter(path);
-  if (dir.empty() || DirectoryExists(dir)) return !dir.empty() || path == u"/";
+  if (dir.empty() || DirectoryExists(dir))
+    return !dir.empty() || path == u"/";
   const std::u16string parent = ExcludeTrailingPathDelimiter(ExtractFilePath(dir));
   if (!parent.empty() && parent != dir && !DirectoryExists(parent) && !ForceDirectories(parent)) {
     return false;
@@ -67,7 +74,8 @@ bool SetFileLastWriteTime(const std::u16string& path, double localDateTime) {
 
 bool SetFileReadOnly(const std::u16string& path, bool readOnly) {
   struct stat st {};
-  if (!StatPath(path, st)) return false;
+  if (!StatPath(path, st))
+    return false;
   mode_t mode = st.st_mode & 07777;
   mode = readOnly ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
   return ::chmod(ToUtf8(path).c_str(), mode) == 0;
@@ -79,7 +87,8 @@ bool SetFilePermissions(const std::u16string& path, unsigned mode) {
 
 std::u16string ExtractFilePath(std::u16string_view path) {
   const auto pos = path.rfind(PathDelimiter);
-  return pos == std::u16string_view::npos ? std::u16string() : std::u16string(path.substr(0, pos + 1));
+  return pos == std::u16string_view::npos ? std::u16string()
+                                          : std::u16string(path.substr(0, pos + 1));
 }
 
 std::u16string ExtractFileName(std::u16string_view path) {
@@ -95,13 +104,15 @@ std::u16string ExtractFileExt(std::u16string_view path) {
 
 std::u16string IncludeTrailingPathDelimiter(std::u16string_view path) {
   std::u16string out(path);
-  if (out.empty() || out.back() != PathDelimiter) out.push_back(PathDelimiter);
+  if (out.empty() || out.back() != PathDelimiter)
+    out.push_back(PathDelimiter);
   return out;
 }
 
 std::u16string ExcludeTrailingPathDelimiter(std::u16string_view path) {
   std::u16string out(path);
-  while (out.size() > 1 && out.back() == PathDelimiter) out.pop_back();
+  while (out.size() > 1 && out.back() == PathDelimiter)
+    out.pop_back();
   return out;
 }
 

@@ -10,12 +10,12 @@ namespace vornel {
 
 inline constexpr char16_t PathDelimiter = u'/';
 
-bool FileExists(const std::u16string& path);       // a file that is not a folder
-bool DirectoryExists(const std::u16string& path);  // a folder (links followed)
-std::int64_t FileSize(const std::u16string& path); // -1 when there is no such file
+bool FileExists(const std::u16string& path);        // a file that is not a folder
+bool DirectoryExists(const std::u16string& path);   // a folder (links followed)
+std::int64_t FileSize(const std::u16string& path);  // -1 when there is no such file
 
-bool DeleteFile(const std::u16string& path);       // unlink
-bool RemoveDir(const std::u16string& path);        // rmdir: only an empty folder
+bool DeleteFile(const std::u16string& path);  // unlink
+bool RemoveDir(const std::u16string& path);   // rmdir: only an empty folder
 // Creates the last component only (mode 0777 before the umask); an existing
 // folder is no error.
 bool CreateDir(const std::u16string& path);

@@ -14,10 +14,13 @@ std::function<void()>& Pump() {
 
 }  // namespace
 
-void SetMessagePump(std::function<void()> pump) { Pump() = std::move(pump); }
+void SetMessagePump(std::function<void()> pump) {
+  Pump() = std::move(pump);
+}
 
 void PumpMessages() {
-  if (Pump()) Pump()();
+  if (Pump())
+    Pump()();
 }
 
 }  // namespace vornel

@@ -22,7 +22,8 @@ namespace {
 
 bool StartsWithMZ(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0)
+    return false;
   char magic[2] = {};
   const bool mz = ::read(fd, magic, 2) == 2 && magic[0] == 'M' && magic[1] == 'Z';
   ::close(fd);
@@ -32,17 +33,20 @@ bool StartsWithMZ(const std::string& path) {
 // The full path of a program found on the PATH, or empty.
 std::string FindOnPath(const char* program) {
   const char* path = std::getenv("PATH");
-  if (path == nullptr) return {};
+  if (path == nullptr)
+    return {};
   std::string list(path);
   std::size_t start = 0;
   while (start <= list.size()) {
     std::size_t end = list.find(':', start);
-    if (end == std::string::npos) end = list.size();
+    if (end == std::string::npos)
+      end = list.size();
     std::string candidate = list.substr(start, end - start);
     if (!candidate.empty()) {
       candidate += '/';
       candidate += program;
-      if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+      if (::access(candidate.c_str(), X_OK) == 0)
+        return candidate;
     }
     start = end + 1;
   }
@@ -68,10 +72,12 @@ class TSpawn {
 
   pid_t Run(const std::vector<std::string>& argv) {
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+      args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &FActions, &FAttr, args.data(), environ) != 0) return -1;
+    if (posix_spawn(&pid, args[0], &FActions, &FAttr, args.data(), environ) != 0)
+      return -1;
     return pid;
   }
 
@@ -85,36 +91,42 @@ class TSpawn {
 std::unique_ptr<TChildProcess> TChildProcess::Start(const std::u16string& fileName) {
   const std::string path = ToUtf8(fileName);
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return nullptr;
   std::vector<std::string> argv;
   if (::access(path.c_str(), X_OK) == 0) {
     argv = {path};
   } else if (StartsWithMZ(path)) {
     const std::string wine = FindOnPath("wine");
-    if (wine.empty()) return nullptr;
+    if (wine.empty())
+      return nullptr;
     argv = {wine, path};
   } else {
     return nullptr;
   }
   TSpawn spawn;
   const pid_t pid = spawn.Run(argv);
-  if (pid < 0) return nullptr;
+  if (pid < 0)
+    return nullptr;
   return std::unique_ptr<TChildProcess>(new TChildProcess(pid));
 }
 
 TChildProcess::~TChildProcess() {
   // A child still running is left alone; one that ended is reaped.
-  if (!FEnded) ExitCode();
+  if (!FEnded)
+    ExitCode();
 }
 
 std::uint32_t TChildProcess::ExitCode() {
-  if (FEnded) return FExitCode;
+  if (FEnded)
+    return FExitCode;
   int status = 0;
   pid_t result;
   do {
     result = ::waitpid(FPid, &status, WNOHANG);
   } while (result < 0 && errno == EINTR);
-  if (result == 0) return STILL_ACTIVE;
+  if (result == 0)
+    return STILL_ACTIVE;
   FEnded = true;
   if (result < 0) {
     FExitCode = 1;
@@ -130,7 +142,8 @@ bool StartDetachedScript(const std::u16string& scriptPath) {
   TSpawn spawn;
   posix_spawnattr_setflags(spawn.Attr(), POSIX_SPAWN_SETSID);
   for (int fd = 0; fd <= 2; ++fd) {
-    posix_spawn_file_actions_addopen(spawn.Actions(), fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(spawn.Actions(), fd, "/dev/null",
+                                     fd == 0 ? O_RDONLY : O_WRONLY, 0);
   }
   const pid_t pid = spawn.Run({"/bin/sh", ToUtf8(scriptPath)});
   // The script outlives us; its exit is never waited for here.

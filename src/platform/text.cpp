@@ -34,8 +34,12 @@ void AppendUtf16(std::u16string& out, char32_t c) {
   }
 }
 
-char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; }
+char16_t AsciiUpper(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? c - 32 : c;
+}
+char16_t AsciiLower(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? c + 32 : c;
+}
 
 }  // namespace
 
@@ -101,20 +105,24 @@ std::u16string FromUtf8(std::string_view text) {
 
 std::u16string AsciiUpperCase(std::u16string_view text) {
   std::u16string out(text);
-  for (auto& c : out) c = AsciiUpper(c);
+  for (auto& c : out)
+    c = AsciiUpper(c);
   return out;
 }
 
 std::u16string AsciiLowerCase(std::u16string_view text) {
   std::u16string out(text);
-  for (auto& c : out) c = AsciiLower(c);
+  for (auto& c : out)
+    c = AsciiLower(c);
   return out;
 }
 
 bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
+      return false;
   }
   return true;
 }
