@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "http/transport_types.h"
+#include "transport/socket/net_exception.h"
+#include "transport/socket/net_types.h"
 
 namespace vornel {
 

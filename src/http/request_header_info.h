@@ -8,8 +8,9 @@
 #include "http/entity_header_info.h"
 #include "http/entity_ranges.h"
 #include "http/http_types.h"
-#include "http/transport_types.h"
 #include "platform/stream.h"
+#include "transport/socket/net_exception.h"
+#include "transport/socket/net_types.h"
 
 namespace vornel {
 

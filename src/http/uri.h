@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "http/transport_types.h"
+#include "transport/socket/net_exception.h"
+#include "transport/socket/net_types.h"
 
 namespace vornel {
 
