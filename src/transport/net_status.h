@@ -1,0 +1,25 @@
+// Connection states reported through OnStatus, with their texts.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace vornel {
+
+enum TNetStatus {
+  hsResolving,
+  hsConnecting,
+  hsConnected,
+  hsDisconnecting,
+  hsDisconnected,
+  hsStatusText,
+  ftpTransfer,
+  ftpReady,
+  ftpAborted
+};
+
+// The text of a status with its "%s" filled from arguments in order (an absent
+// argument leaves an empty text).
+std::u16string NetStatusText(TNetStatus status, std::initializer_list<std::u16string> arguments);
+
+}  // namespace vornel
