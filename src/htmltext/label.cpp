@@ -1,0 +1,46 @@
+#include "htmltext/label.h"
+
+#include "htmltext/builder.h"
+
+namespace vornel {
+
+void TQxLabel::Rebuild() {
+  FItems.clear();
+  FLinkRefs.clear();
+  TBuilder builder(*this);
+  builder.ReadTokens();
+  builder.ProcessTokens();
+}
+
+std::shared_ptr<TQxPicture> TQxLabel::RetrieveImgRes(const std::u16string&) {
+  return std::make_shared<TQxPicture>();
+}
+
+void TQxLabel::SetTextSize(std::int64_t width, std::int64_t height) {
+  FTextWidth = width;
+  FTextHeight = height;
+  if (Settings.AutoWidth || Settings.AutoHeight) {
+    SetSize(Settings.AutoWidth ? width : Width(), Settings.AutoHeight ? height : Height());
+  }
+}
+
+std::shared_ptr<TQxSpoiler> TQxLabel::FindOrAddSpoiler(const std::u16string& name) {
+  for (const auto& spoiler : FSpoilers) {
+    if (spoiler->Name == name) {
+      return spoiler;
+    }
+  }
+  FSpoilers.push_back(std::make_shared<TQxSpoiler>(name));
+  return FSpoilers.back();
+}
+
+const TQxSpoiler* TQxLabel::FindSpoiler(const std::u16string& name) const {
+  for (const auto& spoiler : FSpoilers) {
+    if (spoiler->Name == name) {
+      return spoiler.get();
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace vornel
