@@ -7,7 +7,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace vornel {
 namespace {

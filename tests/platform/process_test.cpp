@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace vornel {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/file_stream.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace vornel {
 namespace {

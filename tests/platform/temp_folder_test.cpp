@@ -9,7 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace vornel {
 namespace {
