@@ -1,0 +1,62 @@
+// A canonical Huffman decode table: a root table indexed by the next RootBits input
+// bits (least significant bit first), with second-level tables for longer codes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vornel {
+
+enum TArDfCodeKind { ckCodeLengths, ckLiteralLength, ckDistance };
+
+// One table entry:
+//   bits 0..7   bits this entry's code takes at its level (a link: the root bits)
+//   bits 8..12  extra bits that follow the code (a link: the bits of its table)
+//   bit 13      literal byte
+//   bit 14      link to a second-level table at entry index `value`
+//   bit 15      special: end of block (value 256) or a symbol that may not occur
+//               (value = the symbol, 0xFFFF where no code reaches the entry)
+//   bits 16..31 value: literal byte, base length, base distance, code-length
+//               symbol, link target or special symbol
+namespace ardf {
+constexpr std::uint32_t kLiteral = 1u << 13;
+constexpr std::uint32_t kLink = 1u << 14;
+constexpr std::uint32_t kSpecial = 1u << 15;
+constexpr std::uint32_t kUnreached = 0xFFFFu;
+
+inline unsigned CodeBits(std::uint32_t entry) {
+  return entry & 0xFF;
+}
+inline unsigned ExtraBits(std::uint32_t entry) {
+  return (entry >> 8) & 0x1F;
+}
+inline unsigned Value(std::uint32_t entry) {
+  return entry >> 16;
+}
+}  // namespace ardf
+
+class TArDfDecodeHuffmanTree {
+ public:
+  // Builds the table from the code lengths of count symbols. A set of lengths that
+  // over-subscribes the code space is refused, and so is an incomplete one, except
+  // for a literal/length or distance code with a single code of one bit or with no
+  // codes at all. deflate64 selects the meaning of length symbol 285 and of
+  // distance symbols 30 and 31. Raises TArDfDecodeError.
+  void Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind, bool deflate64);
+
+  const std::uint32_t* Entries() const { return FEntries.data(); }
+  unsigned RootBits() const { return FRootBits; }
+  // The longest code present.
+  unsigned MaxCodeLen() const { return FMaxCodeLen; }
+
+  // The fixed-code tables, built once and shared.
+  static const TArDfDecodeHuffmanTree& FixedLiteralLength(bool deflate64);
+  static const TArDfDecodeHuffmanTree& FixedDistance(bool deflate64);
+
+ private:
+  std::vector<std::uint32_t> FEntries;
+  unsigned FRootBits = 0;
+  unsigned FMaxCodeLen = 0;
+};
+
+}  // namespace vornel

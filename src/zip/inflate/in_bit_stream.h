@@ -1,0 +1,72 @@
+// The bit reader of the inflater: a buffer of input bytes read from the source
+// stream and a 64-bit bit buffer, bits taken least significant first.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/stream.h"
+#include "zip/inflate/deflate_helper.h"
+
+namespace vornel {
+
+// The reader's state, copied into locals by the decoding loop.
+//
+// Bits holds Count real, not yet consumed bits at its bottom. The bits above Count
+// are either zero or the bits of the bytes at Next, in their places: a word load may
+// run ahead of the count, and ORing the same bytes in again changes nothing. Beyond
+// the end of the input they are zero, so peeks there read zeros.
+struct TArDfBitState {
+  std::uint64_t Bits = 0;
+  unsigned Count = 0;
+  const std::uint8_t* Next = nullptr;
+  const std::uint8_t* End = nullptr;
+};
+
+class TArDfInBitStream {
+ public:
+  static constexpr std::size_t kBufferSize = 16384;
+
+  TArDfInBitStream(TStream& source, std::int64_t streamSize, TArProgressStepEvent onProgress);
+  TArDfInBitStream(const TArDfInBitStream&) = delete;
+  TArDfInBitStream& operator=(const TArDfInBitStream&) = delete;
+
+  TArDfBitState& State() { return FState; }
+  std::size_t Available() const { return static_cast<std::size_t>(FState.End - FState.Next); }
+
+  // Moves the unread bytes to the front of the buffer and reads more from the
+  // source; false when the source has nothing more. May raise TArDfQuietStop when
+  // the progress event aborts.
+  bool RefillBuffer();
+
+  // Loads whole bytes until at least n (at most 56) bits are held or the input ends.
+  void Need(unsigned n);
+  // Consumes n bits; raises "no more compressed data in stream [where]" when
+  // fewer are held.
+  void Consume(unsigned n, const char16_t* where);
+
+  bool ReadBit();
+  unsigned ReadBits(unsigned n);  // 1 to 16 bits
+  void AlignToByte();
+  // Reads n bytes at a byte boundary: first what the bit buffer holds, then the
+  // input buffer. The bit buffer is empty afterwards.
+  void ReadBytes(std::uint8_t* target, std::size_t n);
+
+  // Bytes taken from the source and not given back.
+  std::int64_t Consumed() const;
+  // Moves the source back to just after the last consumed byte.
+  void GiveBack();
+
+ private:
+  TStream& FSource;
+  std::int64_t FStreamSize;
+  TArProgressStepEvent FOnProgress;
+  int FLastPercent = -1;
+  bool FEof = false;
+  std::int64_t FTotalRead = 0;
+  TArDfBitState FState;
+  std::array<std::uint8_t, kBufferSize> FBuffer;
+};
+
+}  // namespace vornel

@@ -1,0 +1,46 @@
+// The block decoder: reads blocks from the bit reader and appends their bytes to
+// the output window until the final block ends.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "zip/inflate/decode_huffman_tree.h"
+#include "zip/inflate/in_bit_stream.h"
+#include "zip/inflate/output_window.h"
+
+namespace vornel {
+
+class TArDfInflater {
+ public:
+  TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64)
+      : FInput(input), FOutput(output), FDeflate64(deflate64) {}
+
+  // Decodes every block up to and including the final one. Raises
+  // TArDfDecodeError for damaged data and TArDfQuietStop for a quiet end.
+  void Run();
+
+ private:
+  void StoredBlock();
+  void DynamicBlock();
+  void ReadCodeLengths(unsigned total);
+  void DecodeData(const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances);
+
+  template <bool Deflate64>
+  void DecodeDataIn(const TArDfDecodeHuffmanTree& literals,
+                    const TArDfDecodeHuffmanTree& distances);
+  template <bool Deflate64>
+  bool DecodeFast(const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances);
+  template <bool Deflate64>
+  bool DecodeOne(const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances);
+
+  TArDfInBitStream& FInput;
+  TArDfOutputWindow& FOutput;
+  bool FDeflate64;
+  TArDfDecodeHuffmanTree FCodeLengthTree;
+  TArDfDecodeHuffmanTree FLiteralTree;
+  TArDfDecodeHuffmanTree FDistanceTree;
+  std::array<std::uint8_t, 320> FLengths{};
+};
+
+}  // namespace vornel
