@@ -1,0 +1,163 @@
+#include "zip/item_decoding.h"
+
+#include "platform/file_stream.h"
+#include "platform/file_system.h"
+#include "zip/ar_exceptions.h"
+#include "zip/byte_reader.h"
+#include "zip/decrypt_stream.h"
+#include "zip/file_target.h"
+#include "zip/method_decoders.h"
+#include "zip/output_stream.h"
+#include "zip/subset_stream.h"
+
+namespace vornel {
+
+namespace {
+
+void CheckVersion(const TArZipItem& item) {
+  if ((item.ItemInfo.VersionNeededToExtract & 0xFF) > Ar_ZipVersion)
+    throw EArZipVersion();
+}
+
+// Positions the archive at the item's local header and reads it.
+TArZipLocalFileHeader ReadLocalHeader(TArZipArchive& archive, const TArZipItem& item) {
+  if (item.RelativeOffset < 0 || item.CompressedSize < 0 || item.UncompressedSize < 0) {
+    throw EArZipInvalid();
+  }
+  archive.Stream().SetPosition(item.RelativeOffset);
+  TArZipLocalFileHeader header;
+  header.LoadFromStream(archive.Stream());
+  return header;
+}
+
+// Asks for a password, starting from the current one; an empty answer aborts.
+void RequestPassword(TArZipArchive& archive, bool& abort) {
+  std::u16string password = archive.Password;
+  abort = false;
+  if (!archive.OnNeedPassword)
+    return;
+  archive.OnNeedPassword(password);
+  if (password.empty()) {
+    abort = true;
+  } else {
+    archive.Password = password;
+  }
+}
+
+std::unique_ptr<TStream> Decrypting(TArZipArchive& archive, std::unique_ptr<TStream> window,
+                                    std::uint32_t checkValue) {
+  int tries = 0;
+  bool abort = false;
+  if (archive.Password.empty()) {
+    RequestPassword(archive, abort);
+    ++tries;
+    if (archive.Password.empty())
+      throw EArZipInvalidPassword();
+  }
+  for (;;) {
+    if (abort)
+      throw EArUserAbort();
+    auto decrypt = std::make_unique<TArDfDecryptStream>(*window, archive.Password, checkValue);
+    if (decrypt->IsValid()) {
+      decrypt->TakeOwnership(std::move(window));
+      return decrypt;
+    }
+    ++tries;
+    if (tries > archive.PasswordRetries)
+      throw EArZipInvalidPassword();
+    RequestPassword(archive, abort);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TStream> ExtractPrep(TArZipArchive& archive, TArZipItem& item) {
+  CheckVersion(item);
+  const TArZipLocalFileHeader local = ReadLocalHeader(archive, item);
+  const std::uint32_t checkValue = local.HasDataDescriptor()
+                                       ? static_cast<std::uint32_t>(local.LastModFileTime) << 16
+                                       : item.CRC32;
+  auto window = std::make_unique<TArUnzipSubsetStream>(archive.Stream(), item.CompressedSize);
+  if (!item.IsEncrypted)
+    return window;
+  return Decrypting(archive, std::move(window), checkValue);
+}
+
+void DoExtract(TArZipArchive& archive, TArZipItem& item, TStream& in, TStream& out) {
+  if (item.UncompressedSize == 0)
+    return;
+  TArUnzipOutputStream output(
+      out, item.UncompressedSize,
+      [&archive](std::uint8_t progress, bool& abort) { archive.DoItemProgress(progress, abort); });
+  const TArMethodDecoder decoder = ArMethodDecoder(item.ItemInfo.CompressionMethod);
+  if (!decoder)
+    throw EArZipInvalidMethod();
+  TArDecodeJob job{item, in, output};
+  decoder(job);
+  if (output.CRC32() != item.CRC32) {
+    if (!archive.OnProcessItemFailure)
+      throw EArZipBadCRC();
+    archive.OnProcessItemFailure(item, ptExtract, ecArchive, EArZipBadCRC::Code_);
+  }
+}
+
+void ArUnzipToStream(TArZipArchive& archive, TArZipItem& item, TStream* stream) {
+  if (!stream)
+    throw EArBadStream();
+  std::unique_ptr<TStream> in = ExtractPrep(archive, item);
+  DoExtract(archive, item, *in, *stream);
+}
+
+void ArTestZipItem(TArZipArchive& archive, TArZipItem& item) {
+  CheckVersion(item);
+  const TArZipLocalFileHeader local = ReadLocalHeader(archive, item);
+  const TArZipDirectoryFileHeader& central = item.ItemInfo;
+  bool same = local.VersionNeededToExtract == central.VersionNeededToExtract &&
+              local.GeneralPurposeBitFlag == central.GeneralPurposeBitFlag &&
+              local.LastModFileTime == central.LastModFileTime &&
+              local.LastModFileDate == central.LastModFileDate && local.CRC32 == central.CRC32;
+  if (same) {
+    const std::uint8_t* zip64 = nullptr;
+    std::uint16_t size = 0;
+    if (local.ExtraField.Get(Ar_Zip64SubfieldID, zip64, size)) {
+      same = size >= 16 && static_cast<std::int64_t>(LoadLE64(zip64)) == item.UncompressedSize &&
+             static_cast<std::int64_t>(LoadLE64(zip64 + 8)) == item.CompressedSize;
+    } else {
+      same = item.UncompressedSize <= 0xFFFFFFFF && item.CompressedSize <= 0xFFFFFFFF &&
+             local.UncompressedSize == item.UncompressedSize &&
+             local.CompressedSize == item.CompressedSize;
+    }
+  }
+  if (same)
+    same = local.FileName == central.FileName;
+  if (!same)
+    throw EArZipInvalidLFH();
+  TArNullStream sink;
+  ArUnzipToStream(archive, item, &sink);
+}
+
+void ArUnzip(TArZipArchive& archive, TArZipItem& item, const std::u16string& useName) {
+  if (item.IsDirectory()) {
+    ArCreateDirectory(useName);
+  } else {
+    std::unique_ptr<TStream> in = ExtractPrep(archive, item);
+    std::unique_ptr<TFileStream> target = ArCreateTargetFile(useName);
+    const auto discard = [&] {
+      target.reset();
+      DeleteFile(useName);
+    };
+    try {
+      DoExtract(archive, item, *in, *target);
+    } catch (const EArUserAbort&) {
+      archive.SetStatus(asInvalid);
+      discard();
+      throw;
+    } catch (...) {
+      discard();
+      throw;
+    }
+  }
+  ArApplyItemTimeAndAttributes(item, useName);
+}
+
+}  // namespace vornel

@@ -1,0 +1,26 @@
+#include "zip/method_decoders.h"
+
+#include "zip/ar_types.h"
+
+namespace vornel {
+
+TArMethodDecoder ArMethodDecoder(std::uint16_t method) {
+  switch (method) {
+    case cmStored:
+      return ArDecodeStored;
+    case cmDeflated:
+      return ArDecodeDeflate;
+    case cmEnhancedDeflated:
+      return ArDecodeDeflate64;
+    case cmBzip2:
+      return ArDecodeBzip2;
+    case cmLZMA:
+      return ArDecodeLzma;
+    case cmWavPack:
+      return ArDecodeWavPack;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace vornel

@@ -1,0 +1,33 @@
+// The decoders of the compression methods and the one table that maps a method
+// number to its decoder. A method without an entry is unsupported.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/stream.h"
+#include "zip/output_stream.h"
+#include "zip/zip_item.h"
+
+namespace vornel {
+
+// What one decoder run works on: the item (sizes, flags), its data stream, and
+// the output stream that checks the size and computes the CRC-32.
+struct TArDecodeJob {
+  const TArZipItem& Item;
+  TStream& In;
+  TArUnzipOutputStream& Out;
+};
+
+using TArMethodDecoder = void (*)(TArDecodeJob& job);
+
+// The decoder of a method, or null when the method is not supported.
+TArMethodDecoder ArMethodDecoder(std::uint16_t method);
+
+void ArDecodeStored(TArDecodeJob& job);
+void ArDecodeDeflate(TArDecodeJob& job);
+void ArDecodeDeflate64(TArDecodeJob& job);
+void ArDecodeBzip2(TArDecodeJob& job);
+void ArDecodeLzma(TArDecodeJob& job);
+void ArDecodeWavPack(TArDecodeJob& job);
+
+}  // namespace vornel
