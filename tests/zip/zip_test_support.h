@@ -1,0 +1,75 @@
+// Helpers of the zip tests: temporary folders, files, running the archive tools,
+// and a builder for hand-made archives that no tool writes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/bytes.h"
+
+namespace vornel::ziptest {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it at the end of the scope.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const fs::path& Path() const { return FPath; }
+  fs::path operator/(const std::string& name) const { return FPath / name; }
+  std::u16string U16() const;
+
+ private:
+  fs::path FPath;
+};
+
+std::u16string U16(const fs::path& path);
+void WriteFile(const fs::path& path, const TBytes& bytes);
+void WriteFile(const fs::path& path, const std::string& text);
+TBytes ReadFile(const fs::path& path);
+TBytes Pattern(std::size_t size, std::uint32_t seed = 1);  // compressible pseudo-random bytes
+// Runs a shell command in a folder; returns its exit status.
+int Run(const std::string& command, const fs::path& folder = {});
+// The fixture folder of the zip tests.
+fs::path FixtureDir();
+
+// One entry of a hand-made archive.
+struct TEntry {
+  std::string Name;  // raw name bytes
+  TBytes Data;       // stored as is
+  std::uint16_t Method = 0;
+  std::uint16_t Flags = 0;
+  std::uint16_t VersionMadeBy = 20;  // high byte: host
+  std::uint16_t VersionNeeded = 20;
+  std::uint32_t ExternalAttributes = 0;
+  TBytes Extra;  // central extra field
+  TBytes LocalExtra;
+  bool OverrideCrc = false;
+  std::uint32_t Crc = 0;
+  bool OverrideSize = false;
+  std::uint32_t UncompressedSize = 0;
+  std::uint16_t Time = 0x6000;  // 12:00:00
+  std::uint16_t Date = 0x5A21;  // 2025-01-01
+};
+
+struct TArchiveSpec {
+  std::vector<TEntry> Entries;
+  std::string Comment;
+  TBytes Trailing;           // bytes after the comment
+  bool Zip64Counts = false;  // 0xFFFF counts in the end record, a Zip64 record
+  bool DeclareZero = false;  // the end record claims 0 entries
+};
+
+TBytes BuildZip(const TArchiveSpec& spec);
+// A sub-field of an extra field.
+TBytes SubField(std::uint16_t id, const TBytes& data);
+void PutLE16(TBytes& out, std::uint32_t value);
+void PutLE32(TBytes& out, std::uint32_t value);
+void PutLE64(TBytes& out, std::uint64_t value);
+
+}  // namespace vornel::ziptest
