@@ -1,0 +1,450 @@
+// The unzipper component: opening, options, masks, events, file handling and
+// hostile names.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/memory_stream.h"
+#include "platform/text.h"
+#include "zip/ar_exceptions.h"
+#include "zip/pattern_match.h"
+#include "zip/unzipper.h"
+#include "zip_test_support.h"
+
+namespace vornel {
+namespace {
+
+using namespace ziptest;
+
+TEntry File(const std::string& name, const std::string& text) {
+  TEntry e;
+  e.Name = name;
+  e.Data = TBytes(text.begin(), text.end());
+  return e;
+}
+
+TEntry Folder(const std::string& name) {
+  TEntry e;
+  e.Name = name;
+  e.ExternalAttributes = 0x10;
+  return e;
+}
+
+struct TFailure {
+  std::string Name;
+  TArErrorClass Class;
+  int Code;
+};
+
+// An unzipper on a hand-made archive, recording its events.
+class TUnzipperTest : public ::testing::Test {
+ protected:
+  void Open(const TArchiveSpec& spec) {
+    WriteFile(FDir / "a.zip", BuildZip(spec));
+    ASSERT_TRUE(fs::create_directory(FDir / "out"));
+    FUnzipper.OnArchiveProgress = [this](TArUnZipper&, std::uint8_t p, bool&) { FProgress.push_back(p); };
+    FUnzipper.OnProcessItemFailure = [this](TArUnZipper&, TArZipItem& item, TArProcessType,
+                                            TArErrorClass ec, int code) {
+      FFailures.push_back({ToUtf8(item.FileName), ec, code});
+    };
+    FUnzipper.SetFileName(U16(FDir / "a.zip"));
+    FUnzipper.SetBaseDirectory(U16(FDir / "out"));
+    FProgress.clear();
+  }
+  fs::path Out(const std::string& name) const { return FDir / "out" / name; }
+  std::string Text(const std::string& name) const {
+    const TBytes b = ReadFile(Out(name));
+    return std::string(b.begin(), b.end());
+  }
+
+  TTempDir FDir;
+  TArUnZipper FUnzipper;
+  std::vector<int> FProgress;
+  std::vector<TFailure> FFailures;
+};
+
+TEST_F(TUnzipperTest, DefaultsAndNoArchive) {
+  EXPECT_EQ(FUnzipper.ExtractOptions(), eoCreateDirs);
+  EXPECT_EQ(FUnzipper.PasswordRetries(), 3);
+  EXPECT_EQ(FUnzipper.Count(), 0);
+  EXPECT_EQ(FUnzipper.Status(), asInvalid);
+  EXPECT_THROW(FUnzipper.ExtractFiles(u"*.*"), EArNoArchive);
+  EXPECT_THROW(FUnzipper.SetFileName(U16(FDir / "missing.zip")), EArFileNotFound);
+  WriteFile(FDir / "empty.zip", TBytes{});
+  EXPECT_THROW(FUnzipper.SetFileName(U16(FDir / "empty.zip")), EArBadStream);
+  WriteFile(FDir / "text.zip", std::string(100, 'x'));
+  EXPECT_THROW(FUnzipper.SetFileName(U16(FDir / "text.zip")), EArUnhandledType);
+}
+
+TEST_F(TUnzipperTest, ProgressOfThreeItems) {
+  TArchiveSpec spec;
+  spec.Entries = {File("a.txt", "a"), File("b.txt", "b"), File("c.txt", "c")};
+  std::vector<int> loadProgress;
+  FUnzipper.OnArchiveProgress = [&](TArUnZipper&, std::uint8_t p, bool&) { loadProgress.push_back(p); };
+  WriteFile(FDir / "a.zip", BuildZip(spec));
+  int changes = 0;
+  FUnzipper.OnChange = [&](TArUnZipper&) { ++changes; };
+  FUnzipper.SetFileName(U16(FDir / "a.zip"));
+  EXPECT_EQ(loadProgress, (std::vector<int>{33, 66, 100, 100}));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(FUnzipper.Count(), 3);
+  loadProgress.clear();
+  FUnzipper.SetBaseDirectory(FDir.U16());
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_EQ(loadProgress, (std::vector<int>{33, 66, 100, 100}));
+  FUnzipper.CloseArchive();
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(FUnzipper.Count(), 0);
+}
+
+TEST_F(TUnzipperTest, EmptyArchiveRaisesNoExtractionProgress) {
+  Open(TArchiveSpec{});
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_TRUE(FProgress.empty());
+}
+
+TEST_F(TUnzipperTest, PathsDroppedWithCreateDirsAlone) {
+  TArchiveSpec spec;
+  spec.Entries = {Folder("docs/"), File("docs/a.txt", "first"), File("b/a.txt", "second")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs);
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_EQ(Text("a.txt"), "second");
+  EXPECT_FALSE(fs::exists(Out("docs")));
+  EXPECT_FALSE(fs::exists(Out("b")));
+  EXPECT_TRUE(FFailures.empty());
+}
+
+TEST_F(TUnzipperTest, RestorePathAloneNeedsExistingFolders) {
+  TArchiveSpec spec;
+  spec.Entries = {File("top.txt", "t"), Folder("sub/"), File("sub/x.txt", "x")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoRestorePath);
+  try {
+    FUnzipper.ExtractFiles(u"*.*");
+    ADD_FAILURE() << "no error";
+  } catch (const EArNoSuchDirectory& e) {
+    EXPECT_EQ(e.Message(), u"Directory does not exist");
+  }
+  EXPECT_EQ(Text("top.txt"), "t");
+  EXPECT_FALSE(fs::exists(Out("sub")));
+}
+
+TEST_F(TUnzipperTest, BothOptionsCreateFolders) {
+  TArchiveSpec spec;
+  spec.Entries = {Folder("sub/"), File("sub/deeper/x.dat", "deep"), File("sub\\win.txt", "back")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_TRUE(fs::is_directory(Out("sub")));
+  EXPECT_EQ(Text("sub/deeper/x.dat"), "deep");
+  EXPECT_EQ(Text("sub/win.txt"), "back");
+  EXPECT_EQ(FProgress, (std::vector<int>{33, 66, 100, 100}));
+}
+
+TEST_F(TUnzipperTest, Masks) {
+  TArchiveSpec spec;
+  spec.Entries = {File("README", "r"), File("a.txt", "a"), File("b.doc", "b"), File("docs/c.txt", "c")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  FUnzipper.ExtractFilesEx(u"*.txt ; README", u"");
+  EXPECT_TRUE(fs::exists(Out("README")));
+  EXPECT_TRUE(fs::exists(Out("a.txt")));
+  EXPECT_TRUE(fs::exists(Out("docs/c.txt")));
+  EXPECT_FALSE(fs::exists(Out("b.doc")));
+  fs::remove_all(FDir / "out");
+  fs::create_directory(FDir / "out");
+  FUnzipper.ExtractFilesEx(u"*.*", u"docs\\*.txt");
+  EXPECT_TRUE(fs::exists(Out("b.doc")));
+  EXPECT_FALSE(fs::exists(Out("docs/c.txt")));
+}
+
+TEST(PatternMatch, Table) {
+  struct TCase {
+    std::u16string S, Pattern;
+    bool Expected;
+  };
+  for (const TCase& c : std::vector<TCase>{{u"README", u"*.*", true},
+                                           {u"", u"*", false},
+                                           {u"", u"", true},
+                                           {u"A.TXT", u"*.TXT", true},
+                                           {u"A.TXT", u"?.TXT", true},
+                                           {u"AB.TXT", u"?.TXT", false},
+                                           {u"A", u"A?", false},
+                                           {u"ABCABD", u"*ABD", true},
+                                           {u"ABC", u"A*B*C*", true},
+                                           {u"ABC", u"ABD", false}}) {
+    EXPECT_EQ(ArPatternMatch(c.S, c.Pattern), c.Expected) << ToUtf8(c.S) << " " << ToUtf8(c.Pattern);
+  }
+  TArArchiveItem item;
+  item.FileName = u"Docs/Sub/File.Txt";
+  EXPECT_TRUE(MatchesStoredName(item, u"docs\\sub\\*.txt"));
+  EXPECT_TRUE(MatchesStoredName(item, u"C:\\docs/sub/file.txt"));
+  EXPECT_FALSE(MatchesStoredName(item, u"other\\*.txt"));
+  EXPECT_TRUE(MatchesStoredName(item, u"*.txt"));
+  EXPECT_FALSE(MatchesStoredNameEx(item, u""));
+}
+
+TEST_F(TUnzipperTest, BaseDirectoryNormalisation) {
+  Open(TArchiveSpec{});
+  FUnzipper.SetBaseDirectory(U16(FDir / "out") + u"/");
+  EXPECT_EQ(FUnzipper.BaseDirectory(), U16(FDir / "out"));
+  FUnzipper.SetBaseDirectory(u"/");
+  EXPECT_EQ(FUnzipper.BaseDirectory(), u"/");
+  FUnzipper.SetBaseDirectory(u"");
+  EXPECT_EQ(FUnzipper.BaseDirectory(), u"");
+  EXPECT_THROW(FUnzipper.SetBaseDirectory(U16(FDir / "nowhere")), EArNoSuchDirectory);
+  EXPECT_EQ(FUnzipper.BaseDirectory(), u"");
+  // Without an archive the value is kept as given and checked when one opens.
+  TArUnZipper closed;
+  closed.SetBaseDirectory(U16(FDir / "nowhere"));
+  EXPECT_EQ(closed.BaseDirectory(), U16(FDir / "nowhere"));
+  EXPECT_THROW(closed.SetFileName(U16(FDir / "a.zip")), EArNoSuchDirectory);
+}
+
+TEST_F(TUnzipperTest, EmptyBaseDirectoryIsTheCurrentFolder) {
+  TArchiveSpec spec;
+  spec.Entries = {File("here.txt", "h")};
+  Open(spec);
+  FUnzipper.SetBaseDirectory(u"");
+  const fs::path old = fs::current_path();
+  fs::current_path(FDir / "out");
+  FUnzipper.ExtractFiles(u"*.*");
+  fs::current_path(old);
+  EXPECT_EQ(Text("here.txt"), "h");
+}
+
+TEST_F(TUnzipperTest, OverwriteAndReadOnlyTargets) {
+  TArchiveSpec spec;
+  spec.Entries = {File("a.txt", "new"), File("ro.txt", "new")};
+  Open(spec);
+  WriteFile(Out("a.txt"), "old");
+  WriteFile(Out("ro.txt"), "old");
+  fs::permissions(Out("ro.txt"), fs::perms::owner_read | fs::perms::group_read);
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_EQ(Text("a.txt"), "new");
+  EXPECT_EQ(Text("ro.txt"), "old");
+  ASSERT_EQ(FFailures.size(), 1u);
+  EXPECT_EQ(FFailures[0].Name, "ro.txt");
+  EXPECT_EQ(FFailures[0].Class, ecFileCreateError);
+
+  // A handler that declines, and one that renames.
+  std::vector<std::u16string> asked;
+  FUnzipper.OnConfirmOverwrite = [&](std::u16string& name, bool& confirm) {
+    asked.push_back(name);
+    if (name.ends_with(u"a.txt")) {
+      name += u".renamed";
+    } else {
+      confirm = false;
+    }
+  };
+  FFailures.clear();
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(Text("a.txt.renamed"), "new");
+  EXPECT_TRUE(FFailures.empty());
+}
+
+TEST_F(TUnzipperTest, ConfirmProcessItemAndItemMeter) {
+  struct TMeter : IArProgressMeter {
+    std::vector<int> Calls;  // -1 for Reset
+    void DoProgress(std::uint8_t p) override { Calls.push_back(p); }
+    void Reset() override { Calls.push_back(-1); }
+  };
+  TArchiveSpec spec;
+  TEntry big = File("big.bin", "");
+  big.Data = Pattern(100000);
+  spec.Entries = {File("skip.txt", "s"), big, File("empty.txt", "")};
+  Open(spec);
+  auto meter = std::make_unique<TMeter>();
+  FUnzipper.SetItemProgressMeter(meter.get());
+  FUnzipper.OnConfirmProcessItem = [](TArUnZipper&, TArZipItem& item, TArProcessType, bool& confirm) {
+    confirm = item.FileName != u"skip.txt";
+  };
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_EQ(meter->Calls, (std::vector<int>{-1, -1, 61, 100, -1}));
+  EXPECT_FALSE(fs::exists(Out("skip.txt")));
+  EXPECT_TRUE(fs::exists(Out("empty.txt")));
+  EXPECT_EQ(fs::file_size(Out("empty.txt")), 0u);
+  meter.reset();  // the component drops a meter that goes away
+  EXPECT_EQ(FUnzipper.ItemProgressMeter(), nullptr);
+  FUnzipper.ExtractFiles(u"*.*");
+}
+
+TEST_F(TUnzipperTest, FailuresAreReportedAndTheRunGoesOn) {
+  TArchiveSpec spec;
+  TEntry badCrc = File("badcrc.txt", "content");
+  badCrc.OverrideCrc = true;
+  badCrc.Crc = 7;
+  TEntry method = File("method.bin", "zzz");
+  method.Method = 99;
+  TEntry version = File("version.bin", "v");
+  version.VersionNeeded = 64;
+  TEntry badDate = File("date.txt", "d");
+  badDate.Date = 0;
+  TEntry emptyOdd = File("empty.odd", "");
+  emptyOdd.Method = 42;
+  emptyOdd.OverrideCrc = true;
+  emptyOdd.Crc = 5;
+  spec.Entries = {badCrc, method, version, badDate, emptyOdd, File("ok.txt", "fine")};
+  Open(spec);
+  WriteFile(Out("method.bin"), "keep me");
+  FUnzipper.ExtractFiles(u"*.*");
+  ASSERT_EQ(FFailures.size(), 4u);
+  EXPECT_EQ(FFailures[0].Name, "badcrc.txt");
+  EXPECT_EQ(FFailures[0].Class, ecArchive);
+  EXPECT_EQ(FFailures[0].Code, 19);
+  EXPECT_EQ(Text("badcrc.txt"), "content");  // stays, as written
+  EXPECT_EQ(FFailures[1].Code, 2);
+  EXPECT_EQ(Text("method.bin"), "keep me");  // failed before the target was touched
+  EXPECT_EQ(FFailures[2].Code, 1);
+  EXPECT_EQ(FFailures[3].Name, "date.txt");
+  EXPECT_EQ(FFailures[3].Class, ecOther);
+  EXPECT_EQ(Text("date.txt"), "d");
+  EXPECT_EQ(fs::file_size(Out("empty.odd")), 0u);
+  EXPECT_EQ(Text("ok.txt"), "fine");
+}
+
+TEST_F(TUnzipperTest, AbortFromArchiveProgressEndsTheRun) {
+  TArchiveSpec spec;
+  spec.Entries = {File("a", "1"), File("b", "2"), File("c", "3")};
+  Open(spec);
+  FUnzipper.OnArchiveProgress = [](TArUnZipper&, std::uint8_t p, bool& abort) { abort = p > 50; };
+  EXPECT_THROW(FUnzipper.ExtractFiles(u"*.*"), EArUserAbort);
+  EXPECT_TRUE(fs::exists(Out("b")));
+  EXPECT_FALSE(fs::exists(Out("c")));
+}
+
+TEST_F(TUnzipperTest, AbortInsideAnItemDeletesItAndInvalidatesTheArchive) {
+  TArchiveSpec spec;
+  TEntry big = File("big.bin", "");
+  big.Data = Pattern(200000);
+  spec.Entries = {big, File("after.txt", "x")};
+  Open(spec);
+  FUnzipper.OnArchiveItemProgress = [](TArUnZipper&, TArZipItem&, std::uint8_t p, bool& abort) {
+    abort = p > 20;
+  };
+  EXPECT_THROW(FUnzipper.ExtractFiles(u"*.*"), EArNoArchive);
+  ASSERT_EQ(FFailures.size(), 1u);
+  EXPECT_EQ(FFailures[0].Code, 9);
+  EXPECT_FALSE(fs::exists(Out("big.bin")));
+  EXPECT_FALSE(fs::exists(Out("after.txt")));
+  EXPECT_EQ(FUnzipper.Status(), asInvalid);
+}
+
+TEST_F(TUnzipperTest, ExtractToStreamAndTagging) {
+  TArchiveSpec spec;
+  spec.Entries = {File("one.txt", "1"), File("two.txt", "22"), File("three.dat", "333")};
+  Open(spec);
+  TMemoryStream out;
+  FUnzipper.ExtractToStream(u"TWO.TXT", &out);
+  EXPECT_EQ(out.Size(), 2);
+  FUnzipper.ExtractToStream(u"absent", &out);
+  FUnzipper.ExtractToStream(u"one.txt", nullptr);
+  ASSERT_EQ(FFailures.size(), 1u);
+  EXPECT_EQ(FFailures[0].Code, 17);
+
+  FUnzipper.TagItems(u"*.txt");
+  FUnzipper.UnTagItems(u"one.*");
+  FUnzipper.ExtractTaggedItems();
+  EXPECT_TRUE(fs::exists(Out("two.txt")));
+  EXPECT_FALSE(fs::exists(Out("one.txt")));
+  EXPECT_FALSE(fs::exists(Out("three.dat")));
+  FUnzipper.ClearTags();
+  EXPECT_FALSE(FUnzipper.Items(1).Tagged);
+  FUnzipper.TagItems(u"*.*");
+  FFailures.clear();
+  FUnzipper.TestTaggedItems();
+  EXPECT_TRUE(FFailures.empty());
+}
+
+TEST_F(TUnzipperTest, TimesAndPermissions) {
+  TArchiveSpec spec;
+  TEntry exe = File("run.sh", "#!/bin/sh\n");
+  exe.VersionMadeBy = 0x0314;
+  exe.ExternalAttributes = 0100755u << 16;
+  TEntry ro = File("ro.txt", "r");
+  ro.ExternalAttributes = 0x01;
+  TEntry link = File("link", "/etc/passwd");
+  link.VersionMadeBy = 0x0314;
+  link.ExternalAttributes = 0120777u << 16;
+  spec.Entries = {exe, ro, link};
+  Open(spec);
+  FUnzipper.ExtractFiles(u"*.*");
+  struct stat st {};
+  ASSERT_EQ(::stat(Out("run.sh").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0755u);
+  EXPECT_EQ(LocalDateTimeToUnix(EncodeDateTime(2025, 1, 1, 12, 0, 0)), st.st_mtime);
+  ASSERT_EQ(::stat(Out("ro.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0222, 0u);
+  ASSERT_EQ(::lstat(Out("link").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(Text("link"), "/etc/passwd");
+}
+
+TEST_F(TUnzipperTest, HostileNamesStayInsideTheBaseFolder) {
+  TArchiveSpec spec;
+  spec.Entries = {File("../escape.txt", "x"),   File("/tmp/vornel-abs.txt", "x"),
+                  File("C:\\drive.txt", "x"),   File("\\\\server\\share\\x.txt", "x"),
+                  File("a/../../escape2.txt", "x"), File("ok/../fine.txt", "fine"),
+                  File("..", "x"),              File("./dot.txt", "dot")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  FUnzipper.ExtractFiles(u"*.*");
+  std::vector<std::string> rejected;
+  for (const auto& f : FFailures) {
+    EXPECT_EQ(f.Class, ecArchive);
+    EXPECT_EQ(f.Code, EArUnsafePath::Code_);
+    rejected.push_back(f.Name);
+  }
+  EXPECT_EQ(rejected, (std::vector<std::string>{"../escape.txt", "/tmp/vornel-abs.txt", "C:\\drive.txt",
+                                                "\\\\server\\share\\x.txt", "a/../../escape2.txt", ".."}));
+  EXPECT_EQ(Text("fine.txt"), "fine");
+  EXPECT_EQ(Text("dot.txt"), "dot");
+  EXPECT_FALSE(fs::exists(FDir / "escape.txt"));
+  EXPECT_FALSE(fs::exists(FDir / "escape2.txt"));
+  EXPECT_FALSE(fs::exists("/tmp/vornel-abs.txt"));
+  // Only the base folder's own content was written.
+  std::vector<std::string> top;
+  for (const auto& entry : fs::directory_iterator(FDir.Path())) top.push_back(entry.path().filename());
+  std::sort(top.begin(), top.end());
+  EXPECT_EQ(top, (std::vector<std::string>{"a.zip", "out"}));
+}
+
+TEST_F(TUnzipperTest, SymbolicLinkThenAFileThroughIt) {
+  TTempDir outside;
+  TArchiveSpec spec;
+  TEntry link = File("link", outside.Path().string());
+  link.VersionMadeBy = 0x0314;
+  link.ExternalAttributes = 0120777u << 16;
+  spec.Entries = {link, File("link/planted.txt", "evil")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  try {
+    FUnzipper.ExtractFiles(u"*.*");
+  } catch (const Exception&) {
+    // The folder "link" cannot be made where a file of that name is.
+  }
+  EXPECT_FALSE(fs::exists(outside.Path() / "planted.txt"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Out("link"))));
+
+  // A link already lying in the base folder is replaced, not followed.
+  fs::remove(Out("link"));
+  fs::create_symlink(outside.Path() / "victim.txt", Out("victim.txt"));
+  TArchiveSpec second;
+  second.Entries = {File("victim.txt", "replaced")};
+  WriteFile(FDir / "b.zip", BuildZip(second));
+  FUnzipper.SetFileName(U16(FDir / "b.zip"));
+  FUnzipper.ExtractFiles(u"*.*");
+  EXPECT_FALSE(fs::exists(outside.Path() / "victim.txt"));
+  EXPECT_EQ(Text("victim.txt"), "replaced");
+}
+
+}  // namespace
+}  // namespace vornel

@@ -1,0 +1,110 @@
+// arunzip: a command-line front of the unzipper, for checking an installation
+// set and for measuring extraction.
+//
+//   arunzip -l ARCHIVE                 list every item
+//   arunzip -t ARCHIVE                 test every item
+//   arunzip -x ARCHIVE DIR [MASK]      extract (folders created, paths kept)
+//   -p PASSWORD                        password of encrypted items
+//
+// Every item failure goes to standard error with the item's name, error class
+// and code; the exit code is 1 when anything failed, 2 for a usage or open error.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "zip/ar_exceptions.h"
+#include "zip/unzipper.h"
+
+namespace {
+
+using namespace vornel;
+
+const char* ErrorClassName(TArErrorClass errorClass) {
+  switch (errorClass) {
+    case ecArchive: return "ecArchive";
+    case ecInOutError: return "ecInOutError";
+    case ecFilerError: return "ecFilerError";
+    case ecFileCreateError: return "ecFileCreateError";
+    case ecFileOpenError: return "ecFileOpenError";
+    case ecCabError: return "ecCabError";
+    case ecOther: return "ecOther";
+  }
+  return "ecOther";
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: arunzip [-p PASSWORD] -l ARCHIVE\n"
+               "       arunzip [-p PASSWORD] -t ARCHIVE\n"
+               "       arunzip [-p PASSWORD] -x ARCHIVE DIR [MASK]\n");
+  return 2;
+}
+
+void List(TArUnZipper& unzipper) {
+  std::printf("%6s %12s %12s %-8s %s %s %s\n", "Method", "Compressed", "Size", "CRC-32", "Enc",
+              "Dir", "Name");
+  for (int i = 0; i < unzipper.Count(); ++i) {
+    TArZipItem& item = unzipper.Items(i);
+    std::printf("%6u %12" PRId64 " %12" PRId64 " %08X %-3s %-3s %s\n",
+                static_cast<unsigned>(item.ItemInfo.CompressionMethod), item.CompressedSize,
+                item.UncompressedSize, item.CRC32, item.IsEncrypted ? "yes" : "no",
+                item.IsDirectory() ? "yes" : "no", ToUtf8(item.FileName).c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string mode, password;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-p" && i + 1 < argc) {
+      password = argv[++i];
+    } else if (arg == "-l" || arg == "-t" || arg == "-x") {
+      mode = arg;
+    } else {
+      args.push_back(arg);
+    }
+  }
+  if (mode.empty() || args.empty() || (mode == "-x" && (args.size() < 2 || args.size() > 3)) ||
+      (mode != "-x" && args.size() != 1)) {
+    return Usage();
+  }
+
+  TArUnZipper unzipper;
+  int failures = 0;
+  unzipper.OnProcessItemFailure = [&](TArUnZipper&, TArZipItem& item, TArProcessType,
+                                      TArErrorClass errorClass, int errorCode) {
+    ++failures;
+    std::fprintf(stderr, "%s: %s %d\n", ToUtf8(item.FileName).c_str(), ErrorClassName(errorClass),
+                 errorCode);
+  };
+  try {
+    unzipper.SetPassword(FromUtf8(password));
+    if (mode == "-x") {
+      unzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+      unzipper.SetBaseDirectory(FromUtf8(args[1]));
+    }
+    unzipper.SetFileName(FromUtf8(args[0]));
+    if (mode == "-l") {
+      List(unzipper);
+    } else if (mode == "-t") {
+      for (int i = 0; i < unzipper.Count(); ++i) unzipper.Items(i).Tagged = true;
+      unzipper.TestTaggedItems();
+      if (failures == 0) std::printf("%d items tested, no errors\n", unzipper.Count());
+    } else {
+      unzipper.ExtractFiles(args.size() == 3 ? FromUtf8(args[2]) : u"*.*");
+    }
+  } catch (const EArException& e) {
+    std::fprintf(stderr, "arunzip: %s (ecArchive %d)\n", e.what(), e.ErrorCode());
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "arunzip: %s\n", e.what());
+    return 2;
+  }
+  return failures == 0 ? 0 : 1;
+}
