@@ -23,7 +23,8 @@ struct TWorkspace {
   fs::path Root;
   TWorkspace() {
     std::string pattern = (fs::temp_directory_path() / "vornel-zip-fuzz-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
+    if (!::mkdtemp(pattern.data()))
+      std::abort();
     Root = pattern;
     fs::create_directories(Root / "base" / "deep");
     fs::create_directories(Root / "sentinel");
@@ -76,11 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Only the archive itself and the base folder's tree may exist.
   for (const auto& entry : fs::directory_iterator(workspace.Root)) {
     const std::string name = entry.path().filename().string();
-    if (name != "input.zip" && name != "base" && name != "sentinel") std::abort();
+    if (name != "input.zip" && name != "base" && name != "sentinel")
+      std::abort();
   }
-  if (!fs::is_empty(workspace.Root / "sentinel")) std::abort();
+  if (!fs::is_empty(workspace.Root / "sentinel"))
+    std::abort();
   for (const auto& entry : fs::directory_iterator(workspace.Root / "base")) {
-    if (entry.path().filename() != "deep") std::abort();
+    if (entry.path().filename() != "deep")
+      std::abort();
   }
   return 0;
 }

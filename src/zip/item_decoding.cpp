@@ -77,6 +77,10 @@ std::unique_ptr<TStream> ExtractPrep(TArZipArchive& archive, TArZipItem& item) {
   const std::uint32_t checkValue = local.HasDataDescriptor()
                                        ? static_cast<std::uint32_t>(local.LastModFileTime) << 16
                                        : item.CRC32;
+  // Data that no decoder here can read fails now: before a password is asked for
+  // (AES items, for one) and before an existing target file is replaced.
+  if (item.UncompressedSize > 0 && !ArMethodDecoder(item.ItemInfo.CompressionMethod))
+    throw EArZipInvalidMethod();
   auto window = std::make_unique<TArUnzipSubsetStream>(archive.Stream(), item.CompressedSize);
   if (!item.IsEncrypted)
     return window;

@@ -90,6 +90,8 @@ bool MatchesStoredName(const TArArchiveItem& item, std::u16string_view mask) {
     pos = pos == std::u16string::npos ? pos : m.find(u'\\', pos + 1);
     m = pos == std::u16string::npos ? std::u16string() : m.substr(pos);
   }
+  if (!m.empty() && m.front() == u'\\')
+    m.erase(0, 1);
   std::u16string name = Backslashed(item.FileName);
   if (item.IsDirectory() && !name.empty() && name.back() == u'\\')
     name.pop_back();

@@ -58,7 +58,9 @@ TEST(Stored, CopiedInBlocksWithProgress) {
   auto archive = OpenBytes(BuildZip(spec));
   std::vector<int> progress;
   archive->CurrentItem = &archive->Items(0);
-  archive->OnArchiveItemProgress = [&](TArZipItem&, std::uint8_t p, bool&) { progress.push_back(p); };
+  archive->OnArchiveItemProgress = [&](TArZipItem&, std::uint8_t p, bool&) {
+    progress.push_back(p);
+  };
   TRecordingStream out;
   ArUnzipToStream(*archive, archive->Items(0), &out);
   EXPECT_EQ(out.Writes, (std::vector<std::int64_t>{61440, 38560}));
@@ -102,9 +104,9 @@ TEST(Decoding, VersionsAndMethods) {
     std::uint16_t Method;
     int ExpectedCode;  // 0: extracts
   };
-  for (const TCase& c : {TCase{20, 0, 0}, TCase{45, 0, 0}, TCase{63, 0, 0}, TCase{64, 0, 1},
-                         TCase{0x0314, 0, 0}, TCase{20, 7, 2}, TCase{20, 99, 2}, TCase{20, 95, 2},
-                         TCase{20, 11, 2}}) {
+  for (const TCase& c :
+       {TCase{20, 0, 0}, TCase{45, 0, 0}, TCase{63, 0, 0}, TCase{64, 0, 1}, TCase{0x0314, 0, 0},
+        TCase{20, 7, 2}, TCase{20, 99, 2}, TCase{20, 95, 2}, TCase{20, 11, 2}}) {
     TArchiveSpec spec;
     TEntry e;
     e.Name = "x";
@@ -195,10 +197,11 @@ class TEncrypted : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFile(FDir / "secret.txt", Pattern(5000, 7));
-    ASSERT_EQ(Run("zip -q -0 -P right infozip.zip secret.txt", FDir.Path()), 0);
-    ASSERT_EQ(Run("7z a -tzip -mm=Copy -mem=ZipCrypto -pright sevenzip.zip secret.txt >/dev/null",
-                  FDir.Path()),
-              0);
+    ASSERT_EQ(RunShell("zip -q -0 -P right infozip.zip secret.txt", FDir.Path()), 0);
+    ASSERT_EQ(
+        RunShell("7z a -tzip -mm=Copy -mem=ZipCrypto -pright sevenzip.zip secret.txt >/dev/null",
+                 FDir.Path()),
+        0);
   }
   TTempDir FDir;
 };
@@ -224,7 +227,9 @@ TEST_F(TEncrypted, PasswordCases) {
     std::vector<std::u16string> answers = {u"bad1", u"right"};
     int asked = 0;
     archive->Password = u"wrong";
-    archive->OnNeedPassword = [&](std::u16string& pw) { pw = answers[static_cast<std::size_t>(asked++)]; };
+    archive->OnNeedPassword = [&](std::u16string& pw) {
+      pw = answers[static_cast<std::size_t>(asked++)];
+    };
     EXPECT_EQ(Extract(*archive, 0), original) << name;
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(archive->Password, u"right");
@@ -252,14 +257,17 @@ TEST(Methods, Bzip2AndLzmaFromPythonAnd7z) {
   TTempDir dir;
   const TBytes data = Pattern(300000, 3);
   WriteFile(dir / "data.bin", data);
-  ASSERT_EQ(Run("python3 -c \"import zipfile\n"
-                "for n, m in (('py_bz2.zip', zipfile.ZIP_BZIP2), ('py_lzma.zip', zipfile.ZIP_LZMA)):\n"
-                "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.writestr('empty', b''); z.close()\"",
-                dir.Path()),
-            0);
-  ASSERT_EQ(Run("7z a -tzip -mm=BZip2 7z_bz2.zip data.bin >/dev/null && "
-                "7z a -tzip -mm=LZMA 7z_lzma.zip data.bin >/dev/null",
-                dir.Path()),
+  ASSERT_EQ(
+      RunShell(
+          "python3 -c \"import zipfile\n"
+          "for n, m in (('py_bz2.zip', zipfile.ZIP_BZIP2), ('py_lzma.zip', zipfile.ZIP_LZMA)):\n"
+          "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.writestr('empty', b''); "
+          "z.close()\"",
+          dir.Path()),
+      0);
+  ASSERT_EQ(RunShell("7z a -tzip -mm=BZip2 7z_bz2.zip data.bin >/dev/null && "
+                     "7z a -tzip -mm=LZMA 7z_lzma.zip data.bin >/dev/null",
+                     dir.Path()),
             0);
   for (const char* name : {"py_bz2.zip", "py_lzma.zip", "7z_bz2.zip", "7z_lzma.zip"}) {
     auto archive = OpenFile(dir / name);
@@ -273,11 +281,12 @@ TEST(Methods, Bzip2AndLzmaFromPythonAnd7z) {
 TEST(Methods, DamagedBzip2AndLzmaFail) {
   TTempDir dir;
   WriteFile(dir / "data.bin", Pattern(50000, 4));
-  ASSERT_EQ(Run("python3 -c \"import zipfile\n"
-                "for n, m in (('b.zip', zipfile.ZIP_BZIP2), ('l.zip', zipfile.ZIP_LZMA)):\n"
-                "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.close()\n"
-                "  b = bytearray(open(n, 'rb').read()); b[80] ^= 0x55; b[120] ^= 0x55; open(n, 'wb').write(b)\"",
-                dir.Path()),
+  ASSERT_EQ(RunShell("python3 -c \"import zipfile\n"
+                     "for n, m in (('b.zip', zipfile.ZIP_BZIP2), ('l.zip', zipfile.ZIP_LZMA)):\n"
+                     "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.close()\n"
+                     "  b = bytearray(open(n, 'rb').read()); b[80] ^= 0x55; b[120] ^= 0x55; "
+                     "open(n, 'wb').write(b)\"",
+                     dir.Path()),
             0);
   for (const char* name : {"b.zip", "l.zip"}) {
     auto archive = OpenFile(dir / name);
@@ -302,11 +311,13 @@ TEST(Methods, DamagedBzip2AndLzmaFail) {
 // A WavPack file wrapped into a method-97 item, as WinZip stores .wav files.
 TEST(Methods, WavPack) {
   TTempDir dir;
-  ASSERT_EQ(Run("python3 -c \"import wave, math, struct\n"
-                "w = wave.open('tone.wav', 'wb'); w.setnchannels(2); w.setsampwidth(2); w.setframerate(22050)\n"
-                "w.writeframes(b''.join(struct.pack('<hh', int(9000*math.sin(i/7.0)), int(5000*math.sin(i/3.0))) for i in range(40000)))\n"
-                "w.close()\" && wavpack -q -y tone.wav -o tone.wv",
-                dir.Path()),
+  ASSERT_EQ(RunShell("python3 -c \"import wave, math, struct\n"
+                     "w = wave.open('tone.wav', 'wb'); w.setnchannels(2); w.setsampwidth(2); "
+                     "w.setframerate(22050)\n"
+                     "w.writeframes(b''.join(struct.pack('<hh', int(9000*math.sin(i/7.0)), "
+                     "int(5000*math.sin(i/3.0))) for i in range(40000)))\n"
+                     "w.close()\" && wavpack -q -y tone.wav -o tone.wv",
+                     dir.Path()),
             0);
   const TBytes wav = ReadFile(dir / "tone.wav");
   TArchiveSpec spec;
@@ -327,7 +338,9 @@ TEST(Methods, WavPack) {
   EXPECT_EQ(Extract(*archive, 0), wav);
   bool failed = false;
   try {
-    archive->OnProcessItemFailure = [&](TArZipItem&, TArProcessType, TArErrorClass, int) { failed = true; };
+    archive->OnProcessItemFailure = [&](TArZipItem&, TArProcessType, TArErrorClass, int) {
+      failed = true;
+    };
     Extract(*archive, 1);
   } catch (const Exception&) {
     failed = true;
@@ -358,15 +371,16 @@ TEST(Testing, LocalHeaderComparison) {
 TEST(Testing, DataDescriptorItemsFailTheTestButExtract) {
   TTempDir dir;
   // Written to an unseekable stream, zipfile puts sizes and CRC in data descriptors.
-  ASSERT_EQ(Run("python3 -c \"import zipfile, sys\n"
-                "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_BZIP2)\n"
-                "z.writestr('d.txt', b'descriptor ' * 500); z.close()\" | cat > dd.zip",
-                dir.Path()),
+  ASSERT_EQ(RunShell("python3 -c \"import zipfile, sys\n"
+                     "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_BZIP2)\n"
+                     "z.writestr('d.txt', b'descriptor ' * 500); z.close()\" | cat > dd.zip",
+                     dir.Path()),
             0);
   auto archive = OpenFile(dir / "dd.zip");
   ASSERT_TRUE(archive->Items(0).ItemInfo.HasDataDescriptor());
   TBytes expected;
-  for (int i = 0; i < 500; ++i) expected.insert(expected.end(), {'d', 'e', 's', 'c', 'r', 'i', 'p', 't', 'o', 'r', ' '});
+  for (int i = 0; i < 500; ++i)
+    expected.insert(expected.end(), {'d', 'e', 's', 'c', 'r', 'i', 'p', 't', 'o', 'r', ' '});
   EXPECT_EQ(Extract(*archive, 0), expected);
   EXPECT_THROW(ArTestZipItem(*archive, archive->Items(0)), EArZipInvalidLFH);
 }

@@ -166,7 +166,7 @@ TEST(ArchiveType, ExtensionsAndContent) {
 TEST(ArchiveType, RealTarFile) {
   TTempDir dir;
   WriteFile(dir / "f.txt", "tar me");
-  ASSERT_EQ(ziptest::Run("tar cf t.tar f.txt", dir.Path()), 0);
+  ASSERT_EQ(RunShell("tar cf t.tar f.txt", dir.Path()), 0);
   EXPECT_EQ(ArDetermineArcType(U16(dir / "t.tar"), atUnknown), atTar);
 }
 

@@ -48,7 +48,9 @@ class TUnzipperTest : public ::testing::Test {
   void Open(const TArchiveSpec& spec) {
     WriteFile(FDir / "a.zip", BuildZip(spec));
     ASSERT_TRUE(fs::create_directory(FDir / "out"));
-    FUnzipper.OnArchiveProgress = [this](TArUnZipper&, std::uint8_t p, bool&) { FProgress.push_back(p); };
+    FUnzipper.OnArchiveProgress = [this](TArUnZipper&, std::uint8_t p, bool&) {
+      FProgress.push_back(p);
+    };
     FUnzipper.OnProcessItemFailure = [this](TArUnZipper&, TArZipItem& item, TArProcessType,
                                             TArErrorClass ec, int code) {
       FFailures.push_back({ToUtf8(item.FileName), ec, code});
@@ -86,7 +88,9 @@ TEST_F(TUnzipperTest, ProgressOfThreeItems) {
   TArchiveSpec spec;
   spec.Entries = {File("a.txt", "a"), File("b.txt", "b"), File("c.txt", "c")};
   std::vector<int> loadProgress;
-  FUnzipper.OnArchiveProgress = [&](TArUnZipper&, std::uint8_t p, bool&) { loadProgress.push_back(p); };
+  FUnzipper.OnArchiveProgress = [&](TArUnZipper&, std::uint8_t p, bool&) {
+    loadProgress.push_back(p);
+  };
   WriteFile(FDir / "a.zip", BuildZip(spec));
   int changes = 0;
   FUnzipper.OnChange = [&](TArUnZipper&) { ++changes; };
@@ -150,7 +154,8 @@ TEST_F(TUnzipperTest, BothOptionsCreateFolders) {
 
 TEST_F(TUnzipperTest, Masks) {
   TArchiveSpec spec;
-  spec.Entries = {File("README", "r"), File("a.txt", "a"), File("b.doc", "b"), File("docs/c.txt", "c")};
+  spec.Entries = {File("README", "r"), File("a.txt", "a"), File("b.doc", "b"),
+                  File("docs/c.txt", "c")};
   Open(spec);
   FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
   FUnzipper.ExtractFilesEx(u"*.txt ; README", u"");
@@ -180,7 +185,8 @@ TEST(PatternMatch, Table) {
                                            {u"ABCABD", u"*ABD", true},
                                            {u"ABC", u"A*B*C*", true},
                                            {u"ABC", u"ABD", false}}) {
-    EXPECT_EQ(ArPatternMatch(c.S, c.Pattern), c.Expected) << ToUtf8(c.S) << " " << ToUtf8(c.Pattern);
+    EXPECT_EQ(ArPatternMatch(c.S, c.Pattern), c.Expected)
+        << ToUtf8(c.S) << " " << ToUtf8(c.Pattern);
   }
   TArArchiveItem item;
   item.FileName = u"Docs/Sub/File.Txt";
@@ -264,9 +270,8 @@ TEST_F(TUnzipperTest, ConfirmProcessItemAndItemMeter) {
   Open(spec);
   auto meter = std::make_unique<TMeter>();
   FUnzipper.SetItemProgressMeter(meter.get());
-  FUnzipper.OnConfirmProcessItem = [](TArUnZipper&, TArZipItem& item, TArProcessType, bool& confirm) {
-    confirm = item.FileName != u"skip.txt";
-  };
+  FUnzipper.OnConfirmProcessItem = [](TArUnZipper&, TArZipItem& item, TArProcessType,
+                                      bool& confirm) { confirm = item.FileName != u"skip.txt"; };
   FUnzipper.ExtractFiles(u"*.*");
   EXPECT_EQ(meter->Calls, (std::vector<int>{-1, -1, 61, 100, -1}));
   EXPECT_FALSE(fs::exists(Out("skip.txt")));
@@ -390,10 +395,14 @@ TEST_F(TUnzipperTest, TimesAndPermissions) {
 
 TEST_F(TUnzipperTest, HostileNamesStayInsideTheBaseFolder) {
   TArchiveSpec spec;
-  spec.Entries = {File("../escape.txt", "x"),   File("/tmp/vornel-abs.txt", "x"),
-                  File("C:\\drive.txt", "x"),   File("\\\\server\\share\\x.txt", "x"),
-                  File("a/../../escape2.txt", "x"), File("ok/../fine.txt", "fine"),
-                  File("..", "x"),              File("./dot.txt", "dot")};
+  spec.Entries = {File("../escape.txt", "x"),
+                  File("/tmp/vornel-abs.txt", "x"),
+                  File("C:\\drive.txt", "x"),
+                  File("\\\\server\\share\\x.txt", "x"),
+                  File("a/../../escape2.txt", "x"),
+                  File("ok/../fine.txt", "fine"),
+                  File("..", "x"),
+                  File("./dot.txt", "dot")};
   Open(spec);
   FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
   FUnzipper.ExtractFiles(u"*.*");
@@ -403,8 +412,9 @@ TEST_F(TUnzipperTest, HostileNamesStayInsideTheBaseFolder) {
     EXPECT_EQ(f.Code, EArUnsafePath::Code_);
     rejected.push_back(f.Name);
   }
-  EXPECT_EQ(rejected, (std::vector<std::string>{"../escape.txt", "/tmp/vornel-abs.txt", "C:\\drive.txt",
-                                                "\\\\server\\share\\x.txt", "a/../../escape2.txt", ".."}));
+  EXPECT_EQ(rejected,
+            (std::vector<std::string>{"../escape.txt", "/tmp/vornel-abs.txt", "C:\\drive.txt",
+                                      "\\\\server\\share\\x.txt", "a/../../escape2.txt", ".."}));
   EXPECT_EQ(Text("fine.txt"), "fine");
   EXPECT_EQ(Text("dot.txt"), "dot");
   EXPECT_FALSE(fs::exists(FDir / "escape.txt"));
@@ -412,7 +422,8 @@ TEST_F(TUnzipperTest, HostileNamesStayInsideTheBaseFolder) {
   EXPECT_FALSE(fs::exists("/tmp/vornel-abs.txt"));
   // Only the base folder's own content was written.
   std::vector<std::string> top;
-  for (const auto& entry : fs::directory_iterator(FDir.Path())) top.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(FDir.Path()))
+    top.push_back(entry.path().filename());
   std::sort(top.begin(), top.end());
   EXPECT_EQ(top, (std::vector<std::string>{"a.zip", "out"}));
 }

@@ -64,7 +64,7 @@ TBytes Pattern(std::size_t size, std::uint32_t seed) {
   return bytes;
 }
 
-int Run(const std::string& command, const fs::path& folder) {
+int RunShell(const std::string& command, const fs::path& folder) {
   const std::string full = folder.empty() ? command : "cd '" + folder.string() + "' && " + command;
   const int status = std::system(full.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -34,7 +34,7 @@ void WriteFile(const fs::path& path, const std::string& text);
 TBytes ReadFile(const fs::path& path);
 TBytes Pattern(std::size_t size, std::uint32_t seed = 1);  // compressible pseudo-random bytes
 // Runs a shell command in a folder; returns its exit status.
-int Run(const std::string& command, const fs::path& folder = {});
+int RunShell(const std::string& command, const fs::path& folder = {});
 // The fixture folder of the zip tests.
 fs::path FixtureDir();
 

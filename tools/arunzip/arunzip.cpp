@@ -24,13 +24,20 @@ using namespace vornel;
 
 const char* ErrorClassName(TArErrorClass errorClass) {
   switch (errorClass) {
-    case ecArchive: return "ecArchive";
-    case ecInOutError: return "ecInOutError";
-    case ecFilerError: return "ecFilerError";
-    case ecFileCreateError: return "ecFileCreateError";
-    case ecFileOpenError: return "ecFileOpenError";
-    case ecCabError: return "ecCabError";
-    case ecOther: return "ecOther";
+    case ecArchive:
+      return "ecArchive";
+    case ecInOutError:
+      return "ecInOutError";
+    case ecFilerError:
+      return "ecFilerError";
+    case ecFileCreateError:
+      return "ecFileCreateError";
+    case ecFileOpenError:
+      return "ecFileOpenError";
+    case ecCabError:
+      return "ecCabError";
+    case ecOther:
+      return "ecOther";
   }
   return "ecOther";
 }
@@ -93,9 +100,11 @@ int main(int argc, char** argv) {
     if (mode == "-l") {
       List(unzipper);
     } else if (mode == "-t") {
-      for (int i = 0; i < unzipper.Count(); ++i) unzipper.Items(i).Tagged = true;
+      for (int i = 0; i < unzipper.Count(); ++i)
+        unzipper.Items(i).Tagged = true;
       unzipper.TestTaggedItems();
-      if (failures == 0) std::printf("%d items tested, no errors\n", unzipper.Count());
+      if (failures == 0)
+        std::printf("%d items tested, no errors\n", unzipper.Count());
     } else {
       unzipper.ExtractFiles(args.size() == 3 ? FromUtf8(args[2]) : u"*.*");
     }
