@@ -267,7 +267,8 @@ std::optional<std::u16string> TArUnZipper::ConfirmPath(TArZipItem& item,
         name.erase(0, pos + 1);
     }
     std::u16string confined;
-    if (!ArConfineName(name, confined))
+    // A NUL cannot be part of a file name here; it would cut the name short.
+    if (name.find(u'\0') != std::u16string::npos || !ArConfineName(name, confined))
       throw EArUnsafePath();
     const std::u16string& base = FArchive->BaseDirectory();
     if (base.empty()) {
