@@ -1,0 +1,526 @@
+#include "htmltext/widget/html_text.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QUrl>
+#include <QtGlobal>
+#include <algorithm>
+#include <cmath>
+
+#include "htmltext/escape.h"
+#include "htmltext/html_text_error.h"
+#include "htmltext/widget/qt_colors.h"
+#include "htmltext/widget/qt_picture.h"
+
+namespace vornel {
+
+namespace {
+
+constexpr std::int64_t kMaxCoordinate = 1 << 24;
+
+int ToInt(std::int64_t value) {
+  return static_cast<int>(std::clamp(value, -kMaxCoordinate, kMaxCoordinate));
+}
+
+QRect ToQRect(const TRect64& r) {
+  return QRect(QPoint(ToInt(r.Left), ToInt(r.Top)), QSize(ToInt(r.Width()), ToInt(r.Height())));
+}
+
+TQxFont FromQFont(const QFont& font, TColor color) {
+  TQxFont f;
+  f.Name = font.family().toStdU16String();
+  if (font.pixelSize() > 0) {
+    // Pixels at 96 dots per inch to points, rounded as the platform's MulDiv does.
+    f.Size = (font.pixelSize() * 72 + 48) / 96;
+  } else {
+    f.Size = static_cast<int>(std::lround(font.pointSizeF()));
+  }
+  f.Style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) |
+            (font.underline() ? fsUnderline : 0) | (font.strikeOut() ? fsStrikeOut : 0);
+  f.Color = color;
+  return f;
+}
+
+}  // namespace
+
+// The label as its layout sees it, answering with the widget's geometry.
+class TVqHTMLText::TCore : public TQxLabel {
+ public:
+  TCore(TVqHTMLText& owner, ITextSurface& surface) : TQxLabel(surface), FOwner(owner) {}
+
+  std::int64_t Width() const override { return FOwner.width(); }
+  std::int64_t Height() const override { return FOwner.height(); }
+  void SetSize(std::int64_t width, std::int64_t height) override {
+    FOwner.ApplyTextSize(width, height);
+  }
+  std::optional<TSize64> ImageListSize() const override {
+    if (FOwner.FImages.isNull()) {
+      return std::nullopt;
+    }
+    return TSize64{FOwner.FImages->Width(), FOwner.FImages->Height()};
+  }
+  std::shared_ptr<TQxPicture> RetrieveImgRes(const std::u16string& name) override {
+    return FOwner.RetrieveImgRes(name);
+  }
+
+ private:
+  TVqHTMLText& FOwner;
+};
+
+TVqHTMLText::TVqHTMLText(QWidget* parent)
+    : QWidget(parent), FCore(std::make_unique<TCore>(*this, FSurface)) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  FUserCursor = cursor();
+  FillSystemColors(palette(), FCore->SystemColors);
+}
+
+TVqHTMLText::~TVqHTMLText() = default;
+
+template <typename F>
+void TVqHTMLText::Guarded(F&& body) {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    if (OnException) {
+      OnException(error);
+    } else {
+      qWarning("%s", error.what());
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+void TVqHTMLText::SetLines(std::vector<std::u16string> lines) {
+  if (lines == FCore->Lines) {
+    return;
+  }
+  FCore->Lines = std::move(lines);
+  FCore->ClearSpoilers();
+  Modify(mfBuild | mfPaint);
+}
+
+std::u16string TVqHTMLText::Text() const {
+  std::u16string text;
+  for (std::size_t i = 0; i < FCore->Lines.size(); ++i) {
+    if (i > 0) {
+      text += u"\r\n";
+    }
+    text += FCore->Lines[i];
+  }
+  return text;
+}
+
+void TVqHTMLText::SetText(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') {
+      ++end;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
+        text[end + 1] == u'\n') {
+      ++end;
+    }
+    start = end + 1;
+  }
+  SetLines(std::move(lines));
+}
+
+void TVqHTMLText::SetAutoWidth(bool value) {
+  if (value != FCore->Settings.AutoWidth) {
+    FCore->Settings.AutoWidth = value;
+    if (value) {
+      Modify(mfBuild);
+    }
+  }
+}
+
+void TVqHTMLText::SetAutoHeight(bool value) {
+  if (value != FCore->Settings.AutoHeight) {
+    FCore->Settings.AutoHeight = value;
+    if (value) {
+      Modify(mfBuild);
+    }
+  }
+}
+
+void TVqHTMLText::SetMaxWidth(int value) {
+  if (value != FCore->Settings.MaxWidth) {
+    FCore->Settings.MaxWidth = value;
+    Modify(mfBuild);
+  }
+}
+
+namespace {
+template <typename T>
+bool Change(T& field, const T& value) {
+  if (field == value) {
+    return false;
+  }
+  field = value;
+  return true;
+}
+}  // namespace
+
+void TVqHTMLText::SetLineSpacing(int value) {
+  if (Change(FCore->Settings.LineSpacing, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetListLevelPadding(int value) {
+  if (Change(FCore->Settings.ListLevelPadding, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetLineVertAlign(TVertAlign value) {
+  if (Change(FCore->Settings.LineVertAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetOverallHorzAlign(THorzAlign value) {
+  if (Change(FCore->Settings.OverallHorzAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetOverallVertAlign(TVertAlign value) {
+  if (Change(FCore->Settings.OverallVertAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetStyleLinkNormal(const TVqLinkStyle& value) {
+  if (Change(FStyleLinkNormal, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetStyleLinkHover(const TVqLinkStyle& value) {
+  if (Change(FStyleLinkHover, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TVqHTMLText::SetImages(TVqImageList* images) {
+  if (images == FImages.data()) {
+    return;
+  }
+  disconnect(FImagesDestroyed);
+  FImages = images;
+  if (images != nullptr) {
+    FImagesDestroyed = connect(images, &QObject::destroyed, this, [this] {
+      FImages = nullptr;
+      Guarded([this] { Modify(mfBuild | mfPaint); });
+    });
+  }
+  Modify(mfBuild | mfPaint);
+}
+
+TColor TVqHTMLText::Color() const {
+  return FParentColor ? FromQColor(palette().color(QPalette::Window)) : FColor;
+}
+
+void TVqHTMLText::SetColor(TColor color) {
+  if (FParentColor || color != FColor) {
+    FColor = color;
+    FParentColor = false;
+    Modify(mfPaint);
+  }
+}
+
+void TVqHTMLText::SetParentColor(bool value) {
+  if (Change(FParentColor, value)) {
+    Modify(mfPaint);
+  }
+}
+
+TColor TVqHTMLText::FontColor() const {
+  return FromQColor(palette().color(QPalette::WindowText));
+}
+
+void TVqHTMLText::SetFontColor(TColor color) {
+  QPalette p = palette();
+  p.setColor(QPalette::WindowText, ToQColor(color));
+  setPalette(p);  // a palette change rebuilds
+}
+
+void TVqHTMLText::SetCursor(const QCursor& cursor) {
+  FUserCursor = cursor;
+  if (!FSelectedLink) {
+    setCursor(cursor);
+  }
+}
+
+int TVqHTMLText::TextWidth() const {
+  return ToInt(FCore->TextWidth());
+}
+int TVqHTMLText::TextHeight() const {
+  return ToInt(FCore->TextHeight());
+}
+
+std::u16string TVqHTMLText::About() {
+  return u"TVqHTMLText 1.0";
+}
+
+std::u16string TVqHTMLText::EscapeTextToHTML(std::u16string_view text) {
+  return vornel::EscapeTextToHTML(text);
+}
+
+std::u16string TVqHTMLText::UnescapeHTMLToText(std::u16string_view html) {
+  return vornel::UnescapeHTMLToText(html);
+}
+
+QSize TVqHTMLText::sizeHint() const {
+  return size();
+}
+
+// ---------------------------------------------------------------------------
+// Rebuilding
+
+void TVqHTMLText::EndUpdate(bool forceRepaint) {
+  if (FUpdatingSemaphore == 0) {
+    throw EVqHTMLText(u"There is no update started");
+  }
+  --FUpdatingSemaphore;
+  if (FUpdatingSemaphore == 0 && forceRepaint) {
+    Rebuild();
+    update();
+  }
+}
+
+void TVqHTMLText::Modify(int flags) {
+  if (FUpdatingSemaphore > 0) {
+    return;
+  }
+  if (flags & mfBuild) {
+    Rebuild();
+  }
+  if (flags & mfPaint) {
+    update();
+  }
+}
+
+void TVqHTMLText::Rebuild() {
+  FCore->Settings.Font = FromQFont(font(), FontColor());
+  FCore->Rebuild();
+  ++FRebuildCount;
+  FBuiltSize = size();
+}
+
+void TVqHTMLText::ApplyTextSize(std::int64_t width, std::int64_t height) {
+  const QSize target(std::clamp<std::int64_t>(width, 0, QWIDGETSIZE_MAX),
+                     std::clamp<std::int64_t>(height, 0, QWIDGETSIZE_MAX));
+  if (target == size()) {
+    return;
+  }
+  FResizing = true;
+  resize(target);
+  FResizing = false;
+}
+
+std::shared_ptr<TQxPicture> TVqHTMLText::RetrieveImgRes(const std::u16string& name) {
+  QImage picture;
+  bool handled = false;
+  if (OnRetrieveImgRes) {
+    OnRetrieveImgRes(*this, name, picture, handled);
+  }
+  if (!handled) {
+    // A PNG resource compiled into the executable; any failure leaves the
+    // picture empty.
+    QString path = ToQString(name);
+    if (!path.startsWith(u':')) {
+      path.prepend(u":/");
+    }
+    picture = QImage();
+    if (!picture.load(path, "PNG")) {
+      picture = QImage();
+    }
+  }
+  return std::make_shared<TQtPicture>(std::move(picture));
+}
+
+void TVqHTMLText::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Resizes made by the label itself do not rebuild again; nor does the
+  // delayed resize event of a hidden label whose layout has its size already.
+  if (!FResizing && parentWidget() != nullptr && event->size() != FBuiltSize) {
+    Guarded([this] { Modify(mfBuild); });
+  }
+}
+
+void TVqHTMLText::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  switch (event->type()) {
+    case QEvent::FontChange:
+      Guarded([this] { Modify(mfBuild | mfPaint); });
+      break;
+    case QEvent::PaletteChange:
+      FillSystemColors(palette(), FCore->SystemColors);
+      Guarded([this] { Modify(mfBuild | mfPaint); });
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TVqHTMLText::paintEvent(QPaintEvent*) {
+  Guarded([this] { Paint(); });
+}
+
+void TVqHTMLText::Paint() {
+  const qreal ratio = devicePixelRatioF();
+  QImage image(size() * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  // The label is opaque: without a colour of its own it shows its parent's
+  // background, but never the parent itself.
+  const TColor background = Color();
+  image.fill(background != clNone ? ToQColor(background) : palette().color(QPalette::Window));
+  {
+    QPainter painter(&image);
+    for (const auto& item : FCore->VisualItems()) {
+      TColor fill = item->BColor;
+      const QRect rect = ToQRect(item->Rect);
+      const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
+      TQxFont font = word != nullptr ? word->Font : TQxFont{};
+      if (item->Link) {
+        const TVqLinkStyle& style =
+            item->Link == FSelectedLink ? FStyleLinkHover : FStyleLinkNormal;
+        if (style.FontColor != clNone) {
+          font.Color = style.FontColor;
+        }
+        if (style.BackColor != clNone) {
+          fill = style.BackColor;
+        }
+        if (style.Underline) {
+          font.Style |= fsUnderline;
+        }
+      }
+      if (fill != clNone) {
+        painter.fillRect(rect, ToQColor(fill));
+      }
+      if (word != nullptr) {
+        painter.setFont(FSurface.Font(font));
+        painter.setPen(ToQColor(font.Color));
+        painter.drawText(
+            QPoint(rect.left(), rect.top() + ToInt(word->YPos) + FSurface.Ascent(font)),
+            ToQString(word->Text));
+      } else if (const auto* image = dynamic_cast<const TQxVisualItem_Image*>(item.get())) {
+        if (!FImages.isNull()) {
+          if (const QImage* picture = FImages->Image(image->ImageIndex)) {
+            painter.drawImage(rect.topLeft(), *picture);
+          }
+        }
+      } else if (const auto* resource =
+                     dynamic_cast<const TQxVisualItem_ImageResource*>(item.get())) {
+        if (const auto* picture = dynamic_cast<const TQtPicture*>(resource->Picture.get())) {
+          painter.drawImage(rect.topLeft(), picture->Image);
+        }
+      } else {
+        RaiseInternalError(u"Invalid visual item object");
+      }
+    }
+  }
+  QPainter(this).drawImage(0, 0, image);
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+void TVqHTMLText::MouseAt(QPoint point) {
+  std::shared_ptr<TQxBaseLink> found;
+  for (const auto& item : FCore->VisualItems()) {
+    if (item->Link && item->Rect.Contains(point.x(), point.y())) {
+      found = item->Link;
+      break;
+    }
+  }
+  if (found == FSelectedLink) {
+    return;
+  }
+  if (found) {
+    setCursor(Qt::PointingHandCursor);
+    FSelectedLink = found;
+    if (OnLinkEnter) {
+      OnLinkEnter(*this, *found);
+    }
+  } else {
+    setCursor(FUserCursor);
+    const std::shared_ptr<TQxBaseLink> left = std::move(FSelectedLink);
+    FSelectedLink.reset();
+    if (OnLinkLeave && left) {
+      OnLinkLeave(*this, *left);
+    }
+  }
+  update();
+}
+
+void TVqHTMLText::Click() {
+  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
+    bool handled = false;
+    if (OnLinkClick) {
+      OnLinkClick(*this, *link, handled);
+    }
+    if (!handled) {
+      if (auto* spoiler = dynamic_cast<TQxSpoiler*>(link.get())) {
+        spoiler->Expanded = !spoiler->Expanded;
+        Modify(mfBuild | mfPaint);
+      } else if (auto* ref = dynamic_cast<TQxLinkRef*>(link.get())) {
+        if (FAutoOpenLink && !ref->Target.empty()) {
+          QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(ref->Target)));
+        }
+      } else {
+        RaiseInternalError(u"Invalid link object");
+      }
+    }
+  }
+  if (OnClick) {
+    OnClick(*this);
+  }
+}
+
+void TVqHTMLText::RightClick() {
+  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
+    bool handled = false;
+    if (OnLinkRightClick) {
+      OnLinkRightClick(*this, *link, handled);
+    }
+  }
+}
+
+void TVqHTMLText::mouseMoveEvent(QMouseEvent* event) {
+  QWidget::mouseMoveEvent(event);
+  const QPoint point = event->position().toPoint();
+  Guarded([this, point] { MouseAt(point); });
+}
+
+void TVqHTMLText::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  Guarded([this] { MouseAt(QPoint(-1, -1)); });
+}
+
+void TVqHTMLText::mouseReleaseEvent(QMouseEvent* event) {
+  QWidget::mouseReleaseEvent(event);
+  if (!rect().contains(event->position().toPoint())) {
+    return;
+  }
+  if (event->button() == Qt::LeftButton) {
+    Guarded([this] { Click(); });
+  } else if (event->button() == Qt::RightButton) {
+    Guarded([this] { RightClick(); });
+  }
+}
+
+}  // namespace vornel

@@ -1,0 +1,167 @@
+// The HTML text label: a widget that shows a text written in the label markup,
+// rebuilds its layout whenever something that affects it changes, can size
+// itself to its text, paints opaquely through one off-screen image and reacts
+// to the mouse over links and spoiler titles.
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "htmltext/color.h"
+#include "htmltext/label.h"
+#include "htmltext/links.h"
+#include "htmltext/widget/image_list.h"
+#include "htmltext/widget/qt_text_surface.h"
+
+namespace vornel {
+
+struct TVqLinkStyle {
+  TColor FontColor = clNone;
+  TColor BackColor = clNone;
+  bool Underline = false;
+  bool operator==(const TVqLinkStyle&) const = default;
+};
+
+class TVqHTMLText : public QWidget {
+ public:
+  using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
+  using TLinkClickEvent =
+      std::function<void(TVqHTMLText& sender, TQxBaseLink& link, bool& handled)>;
+  using TRetrieveImgResEvent = std::function<void(
+      TVqHTMLText& sender, const std::u16string& resourceName, QImage& picture, bool& handled)>;
+
+  explicit TVqHTMLText(QWidget* parent = nullptr);
+  ~TVqHTMLText() override;
+
+  // The markup, one output line per line.
+  const std::vector<std::u16string>& Lines() const { return FCore->Lines; }
+  void SetLines(std::vector<std::u16string> lines);
+  // The lines joined with CR LF, without a break after the last line; setting
+  // it splits at CR LF, LF or CR.
+  std::u16string Text() const;
+  void SetText(std::u16string_view text);
+
+  bool AutoWidth() const { return FCore->Settings.AutoWidth; }
+  void SetAutoWidth(bool value);
+  bool AutoHeight() const { return FCore->Settings.AutoHeight; }
+  void SetAutoHeight(bool value);
+  int MaxWidth() const { return FCore->Settings.MaxWidth; }
+  void SetMaxWidth(int value);
+  int LineSpacing() const { return FCore->Settings.LineSpacing; }
+  void SetLineSpacing(int value);
+  int ListLevelPadding() const { return FCore->Settings.ListLevelPadding; }
+  void SetListLevelPadding(int value);
+  TVertAlign LineVertAlign() const { return FCore->Settings.LineVertAlign; }
+  void SetLineVertAlign(TVertAlign value);
+  THorzAlign OverallHorzAlign() const { return FCore->Settings.OverallHorzAlign; }
+  void SetOverallHorzAlign(THorzAlign value);
+  TVertAlign OverallVertAlign() const { return FCore->Settings.OverallVertAlign; }
+  void SetOverallVertAlign(TVertAlign value);
+  const TVqLinkStyle& StyleLinkNormal() const { return FStyleLinkNormal; }
+  void SetStyleLinkNormal(const TVqLinkStyle& value);
+  const TVqLinkStyle& StyleLinkHover() const { return FStyleLinkHover; }
+  void SetStyleLinkHover(const TVqLinkStyle& value);
+  bool AutoOpenLink() const { return FAutoOpenLink; }
+  void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
+  // Not owned; cleared when the list is destroyed.
+  TVqImageList* Images() const { return FImages.data(); }
+  void SetImages(TVqImageList* images);
+
+  // The background colour; with ParentColor it follows the parent's background.
+  TColor Color() const;
+  void SetColor(TColor color);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
+  // The base font is the widget's font (inherited from the parent unless set);
+  // its colour is the palette's window-text colour.
+  TColor FontColor() const;
+  void SetFontColor(TColor color);
+  // The cursor outside links.
+  const QCursor& Cursor() const { return FUserCursor; }
+  void SetCursor(const QCursor& cursor);
+
+  // Results of the last layout.
+  int LineCount() const { return FCore->LineCount(); }
+  int TextWidth() const;
+  int TextHeight() const;
+  bool IsLinkHover() const { return FSelectedLink != nullptr; }
+  TQxBaseLink* SelectedLink() const { return FSelectedLink.get(); }
+  const std::vector<std::shared_ptr<TQxLinkRef>>& LinkRefs() const { return FCore->LinkRefs(); }
+  const std::vector<std::shared_ptr<TQxSpoiler>>& Spoilers() const { return FCore->Spoilers(); }
+  const std::vector<std::unique_ptr<TQxVisualItem>>& VisualItems() const {
+    return FCore->VisualItems();
+  }
+  // The system colours the markup's colour identifiers resolve to.
+  const TSystemColors& SystemColors() const { return FCore->SystemColors; }
+  static std::u16string About();
+  // How many layouts have run.
+  int RebuildCount() const { return FRebuildCount; }
+
+  void BeginUpdate() { ++FUpdatingSemaphore; }
+  // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
+  void EndUpdate(bool forceRepaint);
+  void Rebuild();
+
+  static std::u16string EscapeTextToHTML(std::u16string_view text);
+  static std::u16string UnescapeHTMLToText(std::u16string_view html);
+
+  TLinkEvent OnLinkEnter;
+  TLinkEvent OnLinkLeave;
+  TLinkClickEvent OnLinkClick;
+  TLinkClickEvent OnLinkRightClick;
+  TRetrieveImgResEvent OnRetrieveImgRes;
+  std::function<void(TVqHTMLText& sender)> OnClick;
+  // Receives an exception that left one of the label's event handlers; without
+  // it the message is logged.
+  std::function<void(const std::exception& error)> OnException;
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  class TCore;
+  enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
+
+  void Modify(int flags);
+  void Paint();
+  void MouseAt(QPoint point);
+  void Click();
+  void RightClick();
+  void ApplyTextSize(std::int64_t width, std::int64_t height);
+  std::shared_ptr<TQxPicture> RetrieveImgRes(const std::u16string& name);
+  template <typename F>
+  void Guarded(F&& body);
+
+  TQtTextSurface FSurface;
+  std::unique_ptr<TQxLabel> FCore;  // a TCore
+  TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
+  TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
+  bool FAutoOpenLink = true;
+  QPointer<TVqImageList> FImages;
+  QMetaObject::Connection FImagesDestroyed;
+  TColor FColor = clNone;
+  bool FParentColor = true;
+  QCursor FUserCursor;
+  std::shared_ptr<TQxBaseLink> FSelectedLink;
+  int FUpdatingSemaphore = 0;
+  bool FResizing = false;  // the label sizes itself
+  QSize FBuiltSize;        // the size the last layout ran at
+  int FRebuildCount = 0;
+};
+
+}  // namespace vornel
