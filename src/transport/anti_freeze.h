@@ -30,7 +30,7 @@ class TNetAntiFreezeBase {
   static bool ShouldUse();
   // Runs the hook when it should be used and (AIdle, AOverride or not
   // OnlyWhenIdle) holds.
-  static void DoProcess(bool AIdle = false, bool AOverride = false);
+  static void DoProcess(bool AIdle = true, bool AOverride = false);
   // The slice length for waits while the hook is in use.
   static int SliceMs();
   // The longest connect while the hook is in use.

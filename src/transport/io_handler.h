@@ -59,8 +59,9 @@ class TNetIOHandler : public TNetComponent {
   // One line without its terminator (LF, with a CR before it dropped); empty
   // with ReadLnTimedOut on timeout.
   virtual std::u16string ReadLn(TNetEncoding AByteEncoding = nullptr);
-  virtual std::u16string ReadLn(const std::u16string& ATerminator, int ATimeout = Net_TimeoutDefault,
-                                int AMaxLineLength = -1, TNetEncoding AByteEncoding = nullptr);
+  virtual std::u16string ReadLn(const std::u16string& ATerminator,
+                                int ATimeout = Net_TimeoutDefault, int AMaxLineLength = -1,
+                                TNetEncoding AByteEncoding = nullptr);
   // Exactly AByteCount bytes; with a negative count whatever one receive brings.
   virtual void ReadBytes(TBytes& VBuffer, int AByteCount, bool AAppend = true);
   // A counted body, or (count -1 with AReadUntilDisconnect, or any negative count)
@@ -72,7 +73,8 @@ class TNetIOHandler : public TNetComponent {
 
   // Reads built from the ones above.
   std::u16string ReadLnRFC(bool& VMsgEnd, const std::u16string& ALineTerminator = u"\n",
-                           const std::u16string& ADelim = u".", TNetEncoding AByteEncoding = nullptr);
+                           const std::u16string& ADelim = u".",
+                           TNetEncoding AByteEncoding = nullptr);
   std::u16string ReadLnSplit(bool& AWasSplit, const std::u16string& ATerminator = u"\n",
                              int ATimeout = Net_TimeoutDefault, int AMaxLineLength = -1,
                              TNetEncoding AByteEncoding = nullptr);
@@ -159,7 +161,9 @@ class TNetIOHandler : public TNetComponent {
   int MaxCapturedLines() const { return FMaxCapturedLines; }
   void SetMaxCapturedLines(int AValue) { FMaxCapturedLines = AValue; }
   TNetEncoding DefStringEncoding() const { return FDefStringEncoding; }
-  void SetDefStringEncoding(TNetEncoding AValue) { FDefStringEncoding = NetEncodingOrDefault(AValue); }
+  void SetDefStringEncoding(TNetEncoding AValue) {
+    FDefStringEncoding = NetEncodingOrDefault(AValue);
+  }
   bool Opened() const { return FOpened; }
   bool ClosedGracefully() const { return FClosedGracefully; }
   bool ReadLnSplit() const { return FReadLnSplit; }

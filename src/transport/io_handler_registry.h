@@ -45,7 +45,8 @@ class TNetIOHandlerRegistry {
   template <typename T>
   static std::unique_ptr<T> MakeIOHandler(const std::u16string& ATypeName) {
     std::unique_ptr<T> handler = TryMakeIOHandler<T>();
-    if (!handler) RaiseNotInstalled(ATypeName);
+    if (!handler)
+      RaiseNotInstalled(ATypeName);
     return handler;
   }
 

@@ -18,20 +18,24 @@ TNetBuffer::TNetBuffer(TNetBufferBytesRemoved AOnBytesRemoved, TNetEncoding AByt
     : OnBytesRemoved(std::move(AOnBytesRemoved)), FByteEncoding(AByteEncoding) {}
 
 TNetEncoding TNetBuffer::EncodingFor(TNetEncoding AByteEncoding) const {
-  if (AByteEncoding) return AByteEncoding;
+  if (AByteEncoding)
+    return AByteEncoding;
   return NetEncodingOrDefault(FByteEncoding);
 }
 
 void TNetBuffer::SetCapacity(int AValue) {
-  if (AValue < FSize) throw ENetException(u"Capacity cannot be smaller than Size");
+  if (AValue < FSize)
+    throw ENetException(u"Capacity cannot be smaller than Size");
   CompactHead(false);
   FBytes.resize(static_cast<std::size_t>(AValue));
   FBytes.shrink_to_fit();
 }
 
 void TNetBuffer::Write(const std::uint8_t* AData, int ACount) {
-  if (ACount <= 0) return;
-  if (kMaxSize - ACount < FSize) throw ENetTooMuchDataInBuffer();
+  if (ACount <= 0)
+    return;
+  if (kMaxSize - ACount < FSize)
+    throw ENetTooMuchDataInBuffer();
   if (FSize == 0) {
     FHeadIndex = 0;
     FBytes.assign(AData, AData + ACount);
@@ -47,9 +51,11 @@ void TNetBuffer::Write(const std::uint8_t* AData, int ACount) {
 }
 
 void TNetBuffer::Write(const TBytes& ABytes, int AByteCount, int AOffset) {
-  if (AOffset < 0 || static_cast<std::size_t>(AOffset) >= ABytes.size()) return;
+  if (AOffset < 0 || static_cast<std::size_t>(AOffset) >= ABytes.size())
+    return;
   int count = static_cast<int>(std::min<std::size_t>(ABytes.size() - AOffset, kMaxSize));
-  if (AByteCount >= 0) count = std::min(count, AByteCount);
+  if (AByteCount >= 0)
+    count = std::min(count, AByteCount);
   Write(ABytes.data() + AOffset, count);
 }
 
@@ -65,24 +71,29 @@ void TNetBuffer::Write(TStream& AStream, std::int64_t AByteCount) {
   } else {
     AByteCount = std::min(AByteCount, AStream.Size() - AStream.Position());
   }
-  if (AByteCount <= 0) return;
-  if (AByteCount > kMaxSize - FSize) throw ENetTooMuchDataInBuffer();
+  if (AByteCount <= 0)
+    return;
+  if (AByteCount > kMaxSize - FSize)
+    throw ENetTooMuchDataInBuffer();
   TBytes bytes(static_cast<std::size_t>(AByteCount));
   AStream.ReadBuffer(bytes.data(), AByteCount);
   Write(bytes);
 }
 
 void TNetBuffer::Remove(int AByteCount) {
-  if (AByteCount <= 0) return;
+  if (AByteCount <= 0)
+    return;
   const int removed = std::min(AByteCount, FSize);
   if (AByteCount < FSize) {
     FHeadIndex += AByteCount;
     FSize -= AByteCount;
-    if (FHeadIndex > FGrowthFactor) CompactHead(true);
+    if (FHeadIndex > FGrowthFactor)
+      CompactHead(true);
   } else {
     Clear();
   }
-  if (OnBytesRemoved) OnBytesRemoved(*this, removed);
+  if (OnBytesRemoved)
+    OnBytesRemoved(*this, removed);
 }
 
 void TNetBuffer::Clear() {
@@ -103,9 +114,12 @@ void TNetBuffer::CompactHead(bool ACanShrink) {
 }
 
 void TNetBuffer::ExtractToBytes(TBytes& ADest, int AByteCount, bool AAppend) {
-  if (AByteCount == -1) AByteCount = FSize;
-  if (AByteCount <= 0) return;
-  if (AByteCount > FSize) throw ENetNotEnoughDataInBuffer(AByteCount, FSize);
+  if (AByteCount == -1)
+    AByteCount = FSize;
+  if (AByteCount <= 0)
+    return;
+  if (AByteCount > FSize)
+    throw ENetNotEnoughDataInBuffer(AByteCount, FSize);
   std::size_t index = 0;
   if (AAppend) {
     index = ADest.size();
@@ -118,17 +132,23 @@ void TNetBuffer::ExtractToBytes(TBytes& ADest, int AByteCount, bool AAppend) {
 }
 
 void TNetBuffer::ExtractToStream(TStream* AStream, int AByteCount) {
-  if (AByteCount == -1) AByteCount = FSize;
-  if (AByteCount <= 0) return;
-  if (AByteCount > FSize) throw ENetNotEnoughDataInBuffer(AByteCount, FSize);
+  if (AByteCount == -1)
+    AByteCount = FSize;
+  if (AByteCount <= 0)
+    return;
+  if (AByteCount > FSize)
+    throw ENetNotEnoughDataInBuffer(AByteCount, FSize);
   CompactHead(false);
-  if (AStream) AStream->Write(FBytes.data(), AByteCount);
+  if (AStream)
+    AStream->Write(FBytes.data(), AByteCount);
   Remove(AByteCount);
 }
 
 std::u16string TNetBuffer::ExtractToString(int AByteCount, TNetEncoding AByteEncoding) {
-  if (AByteCount == -1) AByteCount = FSize;
-  if (AByteCount < 1) return {};
+  if (AByteCount == -1)
+    AByteCount = FSize;
+  if (AByteCount < 1)
+    return {};
   TBytes bytes;
   ExtractToBytes(bytes, AByteCount, false);
   return EncodingFor(AByteEncoding)->GetString(bytes.data(), static_cast<std::size_t>(AByteCount));
@@ -144,8 +164,10 @@ std::u16string TNetBuffer::AsString(TNetEncoding AByteEncoding) const {
 }
 
 int TNetBuffer::IndexOf(const TBytes& APattern, int AStartPos) const {
-  if (FSize == 0) return -1;
-  if (APattern.empty()) throw ENetException(u"Buffer terminator must be specified.");
+  if (FSize == 0)
+    return -1;
+  if (APattern.empty())
+    throw ENetException(u"Buffer terminator must be specified.");
   if (AStartPos < 0 || AStartPos >= FSize) {
     throw ENetException(u"Buffer start position is invalid.");
   }

@@ -23,7 +23,8 @@ TNetComponent::~TNetComponent() {
     Erase(watcher->FWatching, this);
     watcher->Notification(*this);
   }
-  for (TNetComponent* watched : FWatching) Erase(watched->FWatchers, this);
+  for (TNetComponent* watched : FWatching)
+    Erase(watched->FWatchers, this);
 }
 
 void TNetComponent::BeginWork(TWorkMode AWorkMode, std::int64_t ASize) {
@@ -36,7 +37,8 @@ void TNetComponent::BeginWork(TWorkMode AWorkMode, std::int64_t ASize) {
   if (info.Level == 1) {
     info.Max = ASize;
     info.Current = 0;
-    if (OnWorkBegin) OnWorkBegin(*this, AWorkMode, ASize);
+    if (OnWorkBegin)
+      OnWorkBegin(*this, AWorkMode, ASize);
   }
 }
 
@@ -48,7 +50,8 @@ void TNetComponent::DoWork(TWorkMode AWorkMode, std::int64_t ACount) {
   TWorkInfo& info = FWorkInfos[AWorkMode];
   if (info.Level > 0) {
     info.Current += ACount;
-    if (OnWork) OnWork(*this, AWorkMode, info.Current);
+    if (OnWork)
+      OnWork(*this, AWorkMode, info.Current);
   }
 }
 
@@ -58,25 +61,31 @@ void TNetComponent::EndWork(TWorkMode AWorkMode) {
     return;
   }
   TWorkInfo& info = FWorkInfos[AWorkMode];
-  if (info.Level == 1 && OnWorkEnd) OnWorkEnd(*this, AWorkMode);
+  if (info.Level == 1 && OnWorkEnd)
+    OnWorkEnd(*this, AWorkMode);
   --info.Level;
 }
 
 void TNetComponent::SetWorkTarget(TNetComponent* AValue) {
-  if (AValue == FWorkTarget) return;
-  if (FWorkTarget) RemoveFreeNotification(*FWorkTarget);
+  if (AValue == FWorkTarget)
+    return;
+  if (FWorkTarget)
+    RemoveFreeNotification(*FWorkTarget);
   FWorkTarget = AValue;
-  if (FWorkTarget) FreeNotification(*FWorkTarget);
+  if (FWorkTarget)
+    FreeNotification(*FWorkTarget);
 }
 
-void TNetComponent::DoStatus(TNetStatus AStatus,
-                             std::initializer_list<std::u16string> AArguments) {
-  if (OnStatus) OnStatus(*this, AStatus, NetStatusText(AStatus, AArguments));
+void TNetComponent::DoStatus(TNetStatus AStatus, std::initializer_list<std::u16string> AArguments) {
+  if (OnStatus)
+    OnStatus(*this, AStatus, NetStatusText(AStatus, AArguments));
 }
 
 void TNetComponent::FreeNotification(TNetComponent& AComponent) {
-  if (&AComponent == this) return;
-  if (std::find(FWatching.begin(), FWatching.end(), &AComponent) != FWatching.end()) return;
+  if (&AComponent == this)
+    return;
+  if (std::find(FWatching.begin(), FWatching.end(), &AComponent) != FWatching.end())
+    return;
   FWatching.push_back(&AComponent);
   AComponent.FWatchers.push_back(this);
 }
@@ -87,7 +96,8 @@ void TNetComponent::RemoveFreeNotification(TNetComponent& AComponent) {
 }
 
 void TNetComponent::Notification(TNetComponent& AComponent) {
-  if (&AComponent == FWorkTarget) FWorkTarget = nullptr;
+  if (&AComponent == FWorkTarget)
+    FWorkTarget = nullptr;
 }
 
 }  // namespace vornel

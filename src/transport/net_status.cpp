@@ -6,15 +6,21 @@ namespace {
 
 const char16_t* Format(TNetStatus status) {
   switch (status) {
-    case hsResolving: return u"Resolving hostname %s.";
-    case hsConnecting: return u"Connecting to %s.";
-    case hsConnected: return u"Connected.";
-    case hsDisconnecting: return u"Disconnecting.";
-    case hsDisconnected: return u"Disconnected.";
+    case hsResolving:
+      return u"Resolving hostname %s.";
+    case hsConnecting:
+      return u"Connecting to %s.";
+    case hsConnected:
+      return u"Connected.";
+    case hsDisconnecting:
+      return u"Disconnecting.";
+    case hsDisconnected:
+      return u"Disconnected.";
     case hsStatusText:
     case ftpTransfer:
     case ftpReady:
-    case ftpAborted: return u"%s";
+    case ftpAborted:
+      return u"%s";
   }
   return u"";
 }
@@ -27,7 +33,8 @@ std::u16string NetStatusText(TNetStatus status, std::initializer_list<std::u16st
   auto argument = arguments.begin();
   for (std::size_t i = 0; i < format.size(); ++i) {
     if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u's') {
-      if (argument != arguments.end()) text += *argument++;
+      if (argument != arguments.end())
+        text += *argument++;
       ++i;
     } else {
       text += format[i];

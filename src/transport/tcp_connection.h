@@ -32,7 +32,7 @@ class TNetTCPConnection : public TNetComponent {
   virtual void SetIOHandler(TNetIOHandler* AValue);
   // Takes a handler and owns it.
   void SetIOHandler(std::unique_ptr<TNetIOHandler> AValue);
-  // Makes an owned handler of the default class (or of AClass) when there is
+  // Makes an owned handler of the default class when there is
   // none; ENetException "Cannot change a connected IOHandler." while connected.
   void CreateIOHandler();
   bool ManagedIOHandler() const { return FManagedIOHandler != nullptr; }

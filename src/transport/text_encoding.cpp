@@ -18,7 +18,8 @@ class TAsciiEncoding : public INetTextEncoding {
   }
   std::u16string GetString(const std::uint8_t* AData, std::size_t ASize) const override {
     std::u16string text(ASize, u'\0');
-    for (std::size_t i = 0; i < ASize; ++i) text[i] = AData[i] < 0x80 ? AData[i] : u'\xFFFD';
+    for (std::size_t i = 0; i < ASize; ++i)
+      text[i] = AData[i] < 0x80 ? AData[i] : u'\xFFFD';
     return text;
   }
   std::size_t CharByteLength(const std::uint8_t*, std::size_t) const override { return 1; }
@@ -52,9 +53,12 @@ class TUtf8Encoding : public INetTextEncoding {
   }
   std::size_t CharByteLength(const std::uint8_t* AData, std::size_t) const override {
     const std::uint8_t lead = AData[0];
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xF0 && lead <= 0xF4)
+      return 4;
+    if (lead >= 0xE0 && lead <= 0xEF)
+      return 3;
+    if (lead >= 0xC2 && lead <= 0xDF)
+      return 2;
     return 1;
   }
   std::size_t MaxCharByteLength() const override { return 4; }
@@ -75,13 +79,16 @@ class TUtf16Encoding : public INetTextEncoding {
   }
   std::u16string GetString(const std::uint8_t* AData, std::size_t ASize) const override {
     std::u16string text(ASize / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = Unit(AData + 2 * i);
+    for (std::size_t i = 0; i < text.size(); ++i)
+      text[i] = Unit(AData + 2 * i);
     // A lone byte at the end has no character.
-    if (ASize % 2) text += u'\xFFFD';
+    if (ASize % 2)
+      text += u'\xFFFD';
     return text;
   }
   std::size_t CharByteLength(const std::uint8_t* AData, std::size_t AAvailable) const override {
-    if (AAvailable < 2) return 2;
+    if (AAvailable < 2)
+      return 2;
     const char16_t unit = Unit(AData);
     return unit >= 0xD800 && unit <= 0xDBFF ? 4 : 2;
   }
@@ -140,6 +147,8 @@ TNetEncoding NetEncOSDefault() {
   return &encoding;
 }
 
-TNetEncoding NetEncDefault() { return NetEncASCII(); }
+TNetEncoding NetEncDefault() {
+  return NetEncASCII();
+}
 
 }  // namespace vornel

@@ -7,6 +7,8 @@ namespace vornel {
 
 TNetSocketHandle::~TNetSocketHandle() {
   CloseSocket();
+  if (FPendingClose != Net_INVALID_SOCKET)
+    FStackUsage.Stack().Disconnect(FPendingClose);
 }
 
 void TNetSocketHandle::AllocateSocket(int socketType, int protocol) {
@@ -68,7 +70,19 @@ void TNetSocketHandle::SetUseNagle(bool useNagle) {
 }
 
 void TNetSocketHandle::Connect() {
-  FStackUsage.Stack().Connect(FHandle, FPeerIP, FPeerPort, FIPVersion);
+  TNetStackSocketHandle handle;
+  {
+    std::lock_guard lock(FConnectionHandle);
+    FConnecting = true;
+    handle = FHandle;
+  }
+  try {
+    FStackUsage.Stack().Connect(handle, FPeerIP, FPeerPort, FIPVersion);
+  } catch (...) {
+    FinishConnect();
+    throw;
+  }
+  FinishConnect();
   std::lock_guard lock(FConnectionHandle);
   if (FHandleAllocated) {
     UpdateBindingLocal();
@@ -106,6 +120,15 @@ int TNetSocketHandle::Send(const TBytes& buffer, int offset, int size) {
   return stack.CheckForSocketError(stack.Send(FHandle, buffer, offset, size));
 }
 
+void TNetSocketHandle::FinishConnect() {
+  std::lock_guard lock(FConnectionHandle);
+  FConnecting = false;
+  if (FPendingClose != Net_INVALID_SOCKET) {
+    FStackUsage.Stack().Disconnect(FPendingClose);
+    FPendingClose = Net_INVALID_SOCKET;
+  }
+}
+
 void TNetSocketHandle::CloseSocket() {
   if (!FHandleAllocated)
     return;
@@ -113,14 +136,24 @@ void TNetSocketHandle::CloseSocket() {
   if (!FHandleAllocated)
     return;
   FHandleAllocated = false;
-  FStackUsage.Stack().Disconnect(FHandle);
+  if (FConnecting) {
+    // The connecting thread still uses the number; it must not be reused before
+    // that connect has returned.
+    FStackUsage.Stack().AbortConnect(FHandle);
+    FPendingClose = FHandle;
+  } else {
+    FStackUsage.Stack().Disconnect(FHandle);
+  }
   SetHandle(Net_INVALID_SOCKET);
 }
 
 void TNetSocketHandle::AbortConnect() {
   std::lock_guard lock(FConnectionHandle);
-  if (FHandleAllocated)
+  if (FPendingClose != Net_INVALID_SOCKET) {
+    FStackUsage.Stack().AbortConnect(FPendingClose);
+  } else if (FConnecting && FHandleAllocated) {
     FStackUsage.Stack().AbortConnect(FHandle);
+  }
 }
 
 void TNetSocketHandle::Reset(bool resetLocal) {

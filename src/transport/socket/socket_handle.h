@@ -34,7 +34,8 @@ class TNetSocketHandle {
   int Send(const TBytes& buffer, int offset = 0, int size = -1);
   // Shuts the sending side and closes; nothing when no socket is allocated.
   void CloseSocket();
-  // Ends a connect that blocks on another thread; the socket stays allocated.
+  // Ends a connect that blocks on another thread. A socket closed while its
+  // connect is under way is closed for good once that connect has returned.
   void AbortConnect();
   void Reset(bool resetLocal = true);
   void UpdateBindingLocal();
@@ -67,6 +68,7 @@ class TNetSocketHandle {
  private:
   void SetHandle(TNetStackSocketHandle handle);
   bool TryBind(std::uint16_t port);
+  void FinishConnect();
 
   TNetStackUsage FStackUsage;
   TNetStackSocketHandle FHandle = Net_INVALID_SOCKET;
@@ -83,6 +85,8 @@ class TNetSocketHandle {
   bool FOverLapped = false;
   int FSocketType = 0;
   std::recursive_mutex FConnectionHandle;
+  bool FConnecting = false;
+  TNetStackSocketHandle FPendingClose = Net_INVALID_SOCKET;
 };
 
 }  // namespace vornel
