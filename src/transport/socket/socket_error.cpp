@@ -94,7 +94,11 @@ std::u16string WSTranslateSocketErrorMsg(int errorCode) {
 }
 
 std::u16string SocketErrorMessage(int errorCode) {
-  return u"Socket Error # " + IntToText(errorCode) + u"\r\n" + WSTranslateSocketErrorMsg(errorCode);
+  std::u16string message = u"Socket Error # ";
+  message.append(IntToText(errorCode));
+  message.append(u"\r\n");
+  message.append(WSTranslateSocketErrorMsg(errorCode));
+  return message;
 }
 
 void RaiseSocketError(int errorCode) {
