@@ -53,23 +53,12 @@ void TNetTCPClientCustom::DoOnConnected() {
 }
 
 void TNetTCPClientCustom::CopySettingsToHandler() {
-  TNetIOHandler* handler = IOHandler();
-  if (!handler)
+  if (!IOHandler())
     return;
   if (!FDestination.empty())
-    handler->SetDestination(FDestination);
-  handler->SetPort(FPort);
-  handler->SetHost(FHost);
-  handler->SetConnectTimeout(FConnectTimeout);
-  handler->SetReadTimeout(FReadTimeout);
+    IOHandler()->SetDestination(FDestination);
+  IOHandlerAssigned();
   if (TNetIOHandlerSocket* socket = Socket()) {
-    socket->SetBoundIP(FBoundIP);
-    socket->SetBoundPort(FBoundPort);
-    socket->SetBoundPortMin(FBoundPortMin);
-    socket->SetBoundPortMax(FBoundPortMax);
-    socket->SetIPVersion(FIPVersion);
-    socket->SetReuseSocket(FReuseSocket);
-    socket->SetUseNagle(FUseNagle);
     socket->OnBeforeBind = OnBeforeBind;
     socket->OnAfterBind = OnAfterBind;
     socket->OnSocketAllocated = OnSocketAllocated;

@@ -191,6 +191,63 @@ TEST(TcpClientTest, UnreadBytesKeepTheConnectionAliveAfterThePeerClosed) {
   EXPECT_NO_THROW(client.CheckForGracefulDisconnect(false));
 }
 
+TEST(TcpClientTest, ResetWhileNobodyReadsEndsTheConnectionQuietly) {
+  TLoopbackServer server([](TPeer& peer) {
+    peer.Receive(1);
+    peer.Reset();
+  });
+  TNetTCPClientCustom client;
+  client.Connect(u"127.0.0.1", server.Port());
+  client.IOHandler()->Write(TBytes{'!'});
+  TPeer::Pause(200);  // the reset arrives
+  EXPECT_FALSE(client.Connected());
+  EXPECT_NO_THROW(client.Disconnect());
+  // The connection can be made again.
+  client.Connect();
+  EXPECT_TRUE(client.Connected());
+}
+
+TEST(TcpClientTest, BindEventsAndBoundPortRange) {
+  TLoopbackServer server([](TPeer& peer) { peer.WaitForClose(5000); });
+  TNetTCPClientCustom client;
+  std::vector<std::string> order;
+  client.OnBeforeBind = [&](TNetComponent&) { order.push_back("before"); };
+  client.OnSocketAllocated = [&](TNetComponent&) { order.push_back("allocated"); };
+  client.OnAfterBind = [&](TNetComponent&) { order.push_back("after"); };
+  client.SetBoundIP(u"127.0.0.1");
+  client.Connect(u"127.0.0.1", server.Port());
+  EXPECT_EQ(order, (std::vector<std::string>{"before", "allocated", "after"}));
+  TNetSocketHandle* binding = client.Socket()->Binding();
+  EXPECT_EQ(binding->IP(), u"127.0.0.1");
+  EXPECT_EQ(binding->PeerPort(), server.Port());
+}
+
+TEST(TcpClientTest, IPv6Literal) {
+  const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
+  sockaddr_in6 address{};
+  address.sin6_family = AF_INET6;
+  address.sin6_addr = in6addr_loopback;
+  if (::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(probe, 4) != 0) {
+    ::close(probe);
+    GTEST_SKIP() << "no IPv6 loopback";
+  }
+  socklen_t length = sizeof address;
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  TNetTCPClientCustom client;
+  client.SetIPVersion(Net_IPv6);
+  std::vector<std::u16string> texts;
+  client.OnStatus = [&](TNetComponent&, TNetStatus, const std::u16string& text) {
+    texts.push_back(text);
+  };
+  client.Connect(u"0:0::1", ntohs(address.sin6_port));
+  EXPECT_EQ(client.Socket()->Binding()->PeerIP(), u"::1");
+  // A literal needs no resolving.
+  EXPECT_EQ(texts.front(), u"Connecting to ::1.");
+  client.Disconnect();
+  ::close(probe);
+}
+
 TEST(TcpClientTest, CheckForGracefulDisconnectWithoutHandler) {
   TNetTCPClientCustom client;
   try {
