@@ -1,0 +1,64 @@
+#include "installer/installer_closer.h"
+
+#include "installer/exception_handling.h"
+#include "installer/product_table.h"
+#include "installer/self_delete_script.h"
+#include "platform/file_system.h"
+
+namespace vornel {
+
+std::vector<std::u16string> KnownSetFiles(const std::u16string& installDir) {
+  if (installDir.empty())
+    return {};
+  std::vector<std::u16string> files;
+  for (const char16_t* name : {u"Setup.exe", u"Setup-1.bin", u"Setup-2.bin", u"Setup-3.bin",
+                               u"Setup-4.bin", u"Ctimne.txt", u"Aktual.txt"}) {
+    files.push_back(installDir + PathDelimiter + name);
+  }
+  return files;
+}
+
+void TInstallerCloser::FormClose(TCloseAction& action) {
+  if (IsBusy(FState)) {
+    FView.SetWindowState(wsMinimized);
+    action = caNone;
+    return;
+  }
+  if (FState.ExitCodeSetup == 2 || !FView.BackupChecked())
+    RemoveUnpackedSet();
+  if (FState.DownloadAborted)
+    DeleteFile(FState.CilDataFile);
+  // A script that cannot be written is reported once; the window closes anyway, so
+  // the installer can always be ended.
+  bool scriptWritten = false;
+  try {
+    SelfDelete();
+    scriptWritten = true;
+  } catch (...) {
+    HandleException(FView);
+  }
+  if (const auto oldInstaller = OldInstallerFileOf(FState.IDApp)) {
+    DeleteFile(FState.CurrentDir + *oldInstaller);
+  }
+  if (scriptWritten && FEnvironment.StartScript)
+    FEnvironment.StartScript(ScriptPath());
+}
+
+void TInstallerCloser::SelfDelete() {
+  WriteScriptFile(ScriptPath(), SelfDeleteScriptText(FState.CurrentDir, FEnvironment.ExecutablePath,
+                                                     FEnvironment.ProcessId));
+}
+
+std::u16string TInstallerCloser::ScriptPath() const {
+  return FState.CurrentDir + std::u16string(SelfDeleteScriptName);
+}
+
+void TInstallerCloser::RemoveUnpackedSet() {
+  if (FState.InstallDir.empty())
+    return;
+  for (const std::u16string& file : KnownSetFiles(FState.InstallDir))
+    DeleteFile(file);
+  RemoveDir(FState.InstallDir);
+}
+
+}  // namespace vornel

@@ -1,0 +1,18 @@
+#include "installer/installer_environment.h"
+
+#include <unistd.h>
+
+#include "platform/process.h"
+#include "platform/temp_folder.h"
+
+namespace vornel {
+
+TInstallerEnvironment TInstallerEnvironment::OfThisProcess() {
+  TInstallerEnvironment environment;
+  environment.ExecutablePath = vornel::ExecutablePath();
+  environment.ProcessId = ::getpid();
+  environment.StartScript = StartDetachedScript;
+  return environment;
+}
+
+}  // namespace vornel

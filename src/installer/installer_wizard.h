@@ -1,0 +1,39 @@
+// The logic behind the wizard window: the handlers that the window runs for its
+// creation, its buttons and its close requests. Every handler hands an exception
+// that leaves it to the application's default handling.
+#pragma once
+
+#include "installer/install_step.h"
+#include "installer/installer_closer.h"
+#include "installer/installer_environment.h"
+#include "installer/installer_state.h"
+#include "installer/installer_view.h"
+
+namespace vornel {
+
+class TInstallerWizard {
+ public:
+  // The view becomes the state's main window for the wizard's lifetime.
+  TInstallerWizard(TInstallerState& state, TInstallerView& view, TInstallerEnvironment environment);
+  ~TInstallerWizard();
+  TInstallerWizard(const TInstallerWizard&) = delete;
+  TInstallerWizard& operator=(const TInstallerWizard&) = delete;
+
+  void FormCreate();
+  void FormClose(TCloseAction& action);
+  void B_InstalK3Click();
+  void B_StornoClick();
+
+  TInstallerState& State() { return FState; }
+  TInstallerView& View() { return FView; }
+  const TInstallerEnvironment& Environment() const { return FEnvironment; }
+
+ private:
+  TInstallerState& FState;
+  TInstallerView& FView;
+  TInstallerEnvironment FEnvironment;
+  TInstallStep FInstallStep;
+  TInstallerCloser FCloser;
+};
+
+}  // namespace vornel
