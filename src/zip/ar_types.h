@@ -101,6 +101,8 @@ enum TArZipCompressionMethod : std::uint16_t {
   cmLZMA = 14,
   cmIBMTerse = 18,
   cmLZ77 = 19,
+  cmZstd = 93,
+  cmXZ = 95,
   cmJPEG = 96,
   cmWavPack = 97,
   cmPPMd = 98

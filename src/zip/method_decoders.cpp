@@ -18,6 +18,19 @@ TArMethodDecoder ArMethodDecoder(std::uint16_t method) {
       return ArDecodeLzma;
     case cmWavPack:
       return ArDecodeWavPack;
+    case cmShrunk:
+      return ArDecodeShrunk;
+    case cmReduced1:
+    case cmReduced2:
+    case cmReduced3:
+    case cmReduced4:
+      return ArDecodeReduced;
+    case cmImploded:
+      return ArDecodeImploded;
+    case cmZstd:
+      return ArDecodeZstd;
+    case cmXZ:
+      return ArDecodeXz;
     default:
       return nullptr;
   }

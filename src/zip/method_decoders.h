@@ -29,5 +29,10 @@ void ArDecodeDeflate64(TArDecodeJob& job);
 void ArDecodeBzip2(TArDecodeJob& job);
 void ArDecodeLzma(TArDecodeJob& job);
 void ArDecodeWavPack(TArDecodeJob& job);
+void ArDecodeShrunk(TArDecodeJob& job);
+void ArDecodeReduced(TArDecodeJob& job);
+void ArDecodeImploded(TArDecodeJob& job);
+void ArDecodeXz(TArDecodeJob& job);
+void ArDecodeZstd(TArDecodeJob& job);
 
 }  // namespace vornel

@@ -32,7 +32,8 @@ const std::set<std::string> kReadByBoth = {"chinese.zip",
                                            "symlink.zip",
                                            "windows-7zip.zip",
                                            "zip64_magic_in_filename_5.zip",
-                                           "lzma.zip"};
+                                           "lzma.zip",
+                                           "xz.zip"};
 
 struct TOutcome {
   bool OpenFailed = false;
