@@ -106,7 +106,7 @@ TEST(Decoding, VersionsAndMethods) {
   };
   for (const TCase& c :
        {TCase{20, 0, 0}, TCase{45, 0, 0}, TCase{63, 0, 0}, TCase{64, 0, 1}, TCase{0x0314, 0, 0},
-        TCase{20, 7, 2}, TCase{20, 99, 2}, TCase{20, 95, 2}, TCase{20, 11, 2}}) {
+        TCase{20, 7, 2}, TCase{20, 99, 2}, TCase{20, 96, 2}, TCase{20, 11, 2}}) {
     TArchiveSpec spec;
     TEntry e;
     e.Name = "x";
