@@ -34,6 +34,32 @@ constexpr TCrcTables MakeTables() {
 
 constexpr TCrcTables kTables = MakeTables();
 
+// Braiding: the input is read as kLanes interleaved streams of 8-byte words, word i
+// going to lane i mod kLanes, each lane keeping its own register. A byte at
+// position k of a word is followed by 7 - k bytes of its word and then the words of
+// the other lanes before its lane continues, so its table shifts it over
+// 8 * kLanes - 1 - k zero bytes. The lanes have no dependency on one another.
+constexpr int kLanes = 5;
+constexpr std::size_t kBraidBlock = 8 * kLanes;
+
+using TBraidTables = std::array<std::array<std::uint32_t, 256>, 8>;
+
+constexpr TBraidTables MakeBraidTables() {
+  TBraidTables tables{};
+  for (int k = 0; k < 8; ++k) {
+    for (std::uint32_t b = 0; b < 256; ++b) {
+      std::uint32_t c = kTables[0][b];
+      for (std::size_t z = 0; z < kBraidBlock - 1 - static_cast<std::size_t>(k); ++z) {
+        c = (c >> 8) ^ kTables[0][c & 0xFF];
+      }
+      tables[k][b] = c;
+    }
+  }
+  return tables;
+}
+
+constexpr TBraidTables kBraid = MakeBraidTables();
+
 inline std::uint64_t LoadLe64(const std::uint8_t* p) {
   std::uint64_t v;
   std::memcpy(&v, p, 8);
@@ -42,16 +68,51 @@ inline std::uint64_t LoadLe64(const std::uint8_t* p) {
   return v;
 }
 
+std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t size);
+
+// Whole braid blocks, leaving one block and the rest to the slicing loop. The lane
+// registers still due at the last block are folded into a copy of its words.
 std::uint32_t Crc32Raw(std::uint32_t reg, const std::uint8_t* p, std::size_t size) {
+  if (size < 4 * kBraidBlock)
+    return Crc32Slices(reg, p, size);
+  std::size_t blocks = size / kBraidBlock - 1;
+  std::uint64_t lane[kLanes] = {reg};
+  while (blocks-- > 0) {
+    for (int j = 0; j < kLanes; ++j) {
+      const std::uint64_t w = LoadLe64(p + 8 * j) ^ lane[j];
+      lane[j] = (kBraid[0][w & 0xFF] ^ kBraid[1][(w >> 8) & 0xFF]) ^
+                (kBraid[2][(w >> 16) & 0xFF] ^ kBraid[3][(w >> 24) & 0xFF]) ^
+                ((kBraid[4][(w >> 32) & 0xFF] ^ kBraid[5][(w >> 40) & 0xFF]) ^
+                 (kBraid[6][(w >> 48) & 0xFF] ^ kBraid[7][w >> 56]));
+    }
+    p += kBraidBlock;
+    size -= kBraidBlock;
+  }
+  std::uint8_t last[kBraidBlock];
+  for (int j = 0; j < kLanes; ++j) {
+    std::uint64_t w = LoadLe64(p + 8 * j) ^ lane[j];
+    if constexpr (std::endian::native == std::endian::big)
+      w = __builtin_bswap64(w);
+    std::memcpy(last + 8 * j, &w, 8);
+  }
+  reg = Crc32Slices(0, last, kBraidBlock);
+  return Crc32Slices(reg, p + kBraidBlock, size - kBraidBlock);
+}
+
+std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t size) {
   while (size >= kSlices) {
     const std::uint64_t lo = LoadLe64(p) ^ reg;
     const std::uint64_t hi = LoadLe64(p + 8);
-    reg = kTables[15][lo & 0xFF] ^ kTables[14][(lo >> 8) & 0xFF] ^ kTables[13][(lo >> 16) & 0xFF] ^
-          kTables[12][(lo >> 24) & 0xFF] ^ kTables[11][(lo >> 32) & 0xFF] ^
-          kTables[10][(lo >> 40) & 0xFF] ^ kTables[9][(lo >> 48) & 0xFF] ^ kTables[8][lo >> 56] ^
-          kTables[7][hi & 0xFF] ^ kTables[6][(hi >> 8) & 0xFF] ^ kTables[5][(hi >> 16) & 0xFF] ^
-          kTables[4][(hi >> 24) & 0xFF] ^ kTables[3][(hi >> 32) & 0xFF] ^
-          kTables[2][(hi >> 40) & 0xFF] ^ kTables[1][(hi >> 48) & 0xFF] ^ kTables[0][hi >> 56];
+    // Sixteen independent lookups, combined as a tree so that the chain from one
+    // block to the next stays short.
+    const auto t = [](int table, std::uint64_t word, int byte) {
+      return kTables[table][(word >> (8 * byte)) & 0xFF];
+    };
+    const std::uint32_t a = (t(15, lo, 0) ^ t(14, lo, 1)) ^ (t(13, lo, 2) ^ t(12, lo, 3));
+    const std::uint32_t b = (t(11, lo, 4) ^ t(10, lo, 5)) ^ (t(9, lo, 6) ^ t(8, lo, 7));
+    const std::uint32_t c = (t(7, hi, 0) ^ t(6, hi, 1)) ^ (t(5, hi, 2) ^ t(4, hi, 3));
+    const std::uint32_t d = (t(3, hi, 4) ^ t(2, hi, 5)) ^ (t(1, hi, 6) ^ t(0, hi, 7));
+    reg = (a ^ b) ^ (c ^ d);
     p += kSlices;
     size -= kSlices;
   }

@@ -140,7 +140,13 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     subStart[prefix] = static_cast<std::uint16_t>(total);
     total += 1u << subBits[prefix];
   }
-  FEntries.assign(total, kUnreachedEntry);
+  // A complete code writes every entry; only the one-code and no-code sets leave
+  // entries that nothing reaches.
+  if (left > 0) {
+    FEntries.assign(total, kUnreachedEntry);
+  } else {
+    FEntries.resize(total);
+  }
   for (unsigned prefix = 0; prefix < rootSize; ++prefix) {
     if (subBits[prefix] != 0) {
       FEntries[prefix] = MakeEntry(subStart[prefix], kLink, subBits[prefix], FRootBits);

@@ -24,9 +24,10 @@ const char16_t* const kUnreachedDistance =
 const char16_t* const kTooFarBack =
     u"distance reaches farther back than the bytes decoded so far [DecodeData]";
 
-// The fast loop runs while this many input bytes are buffered: two word refills
-// per symbol never read past them.
-constexpr std::size_t kFastInputMargin = 16;
+// The fast loop runs while this many input bytes are buffered: the word refills of
+// one round (at most three, each reading 8 bytes and advancing at most 7) never
+// read past them.
+constexpr std::size_t kFastInputMargin = 32;
 
 inline std::uint64_t LoadLe64(const std::uint8_t* p) {
   std::uint64_t v;
@@ -254,9 +255,13 @@ bool TArDfInflater::DecodeFast(const TArDfDecodeHuffmanTree& literals,
   };
 
   bool ended = false;
+  // The next symbol's entry is looked up as soon as its bits are at the bottom of
+  // the buffer, so that the lookup overlaps the work on the current symbol. A
+  // refill only adds bits above the count and never changes those low bits.
+  Refill(s);
+  std::uint32_t entry = litTable[LowBits(s.Bits, litRoot)];
   while (pos < stopAt && static_cast<std::size_t>(s.End - s.Next) >= kFastInputMargin) {
     Refill(s);
-    std::uint32_t entry = litTable[LowBits(s.Bits, litRoot)];
     if (entry & kLink) {
       s.Bits >>= litRoot;
       s.Count -= litRoot;
@@ -264,9 +269,11 @@ bool TArDfInflater::DecodeFast(const TArDfDecodeHuffmanTree& literals,
     }
     unsigned codeBits = CodeBits(entry);
     if (entry & kLiteral) {
+      // At least 41 bits remain: enough for the next literal/length code.
       s.Bits >>= codeBits;
       s.Count -= codeBits;
       window[pos++] = static_cast<std::uint8_t>(Value(entry));
+      entry = litTable[LowBits(s.Bits, litRoot)];
       continue;
     }
     if (entry & kSpecial) {
@@ -300,6 +307,10 @@ bool TArDfInflater::DecodeFast(const TArDfDecodeHuffmanTree& literals,
     s.Count -= codeBits + extra;
     if (distance > pos + behind)
       fail(kTooFarBack);
+    // Refilling may read no further than the margin checked above allows: at most
+    // three word loads in this round, each advancing at most 7 bytes.
+    Refill(s);
+    entry = litTable[LowBits(s.Bits, litRoot)];
     CopyMatch(window + pos, distance, length);
     pos += length;
   }
