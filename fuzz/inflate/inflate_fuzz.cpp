@@ -33,7 +33,21 @@ class PieceStream : public TMemoryStream {
   std::int64_t FPiece;
 };
 
-constexpr std::size_t kOutputLimit = 8 << 20;
+// Outputs beyond this size get no verdict; it keeps every run short.
+constexpr std::int64_t kOutputLimit = 1 << 20;
+
+struct TooBig {};
+
+// Destination that refuses to grow past the limit (the exception passes through
+// the inflater unchanged).
+class LimitedStream : public TMemoryStream {
+ public:
+  std::int64_t Write(const void* buffer, std::int64_t count) override {
+    if (Size() + count > kOutputLimit)
+      throw TooBig();
+    return TMemoryStream::Write(buffer, count);
+  }
+};
 
 void Check(bool condition) {
   if (!condition)
@@ -54,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > 0)
     source.WriteBuffer(data, static_cast<std::int64_t>(size));
   source.SetPosition(0);
-  TMemoryStream dest;
+  LimitedStream dest;
   vornel::TArDeflateHelper settings;
   settings.SetOptions(vornel::dfc_Default | (deflate64 ? vornel::dfc_UseDeflate64 : 0));
   bool ok = true;
@@ -63,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     crc = vornel::Inflate(source, dest, &settings);
   } catch (const vornel::EArInflateError&) {
     ok = false;
+  } catch (const TooBig&) {
+    return 0;
   }
   const std::vector<std::uint8_t>& ours = dest.Bytes();
   if (ok) {
@@ -76,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   z_stream z{};
   if (inflateInit2(&z, -15) != Z_OK)
     return 0;
-  static std::vector<std::uint8_t> buffer(kOutputLimit);
+  static std::vector<std::uint8_t> buffer(kOutputLimit + 1);
   z.next_in = const_cast<Bytef*>(data);
   z.avail_in = static_cast<uInt>(size);
   z.next_out = buffer.data();
