@@ -17,6 +17,8 @@ TNetIOHandlerSocket::~TNetIOHandlerSocket() {
 void TNetIOHandlerSocket::Open() {
   TNetIOHandler::Open();
   if (FBinding) {
+    // A socket still allocated from an earlier open is closed, not forgotten.
+    FBinding->CloseSocket();
     FBinding->Reset(true);
   } else {
     FBinding = std::make_unique<TNetSocketHandle>();

@@ -1,5 +1,6 @@
 #include "transport/tcp_client.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -246,6 +247,30 @@ TEST(TcpClientTest, IPv6Literal) {
   EXPECT_EQ(texts.front(), u"Connecting to ::1.");
   client.Disconnect();
   ::close(probe);
+}
+
+int OpenFileCount() {
+  int count = 0;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (::readdir(dir))
+      ++count;
+    ::closedir(dir);
+  }
+  return count;
+}
+
+TEST(TcpClientTest, ReopeningAHandlerClosesItsEarlierSocket) {
+  TLoopbackServer server([](TPeer& peer) { peer.WaitForClose(5000); });
+  TNetIOHandlerStack handler;
+  handler.SetHost(u"127.0.0.1");
+  handler.SetPort(server.Port());
+  handler.Open();
+  const int open = OpenFileCount();
+  handler.Open();
+  EXPECT_EQ(OpenFileCount(), open);
+  EXPECT_TRUE(handler.Connected());
+  handler.Close();
+  EXPECT_FALSE(handler.Connected());
 }
 
 TEST(TcpClientTest, CheckForGracefulDisconnectWithoutHandler) {
