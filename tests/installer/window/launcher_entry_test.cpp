@@ -1,5 +1,8 @@
 #include "installer/window/launcher_entry.h"
 
+#include "installer/taskbar.h"
+#include "installer/window/launcher_taskbar_sink.h"
+
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -139,6 +142,25 @@ TEST_F(LauncherEntryTest, HidingClampingAndRepeatedStates) {
   EXPECT_DOUBLE_EQ(listener.Received[1].Progress, 0.0);
   EXPECT_TRUE(listener.Received[2].Visible);
   EXPECT_DOUBLE_EQ(listener.Received[2].Progress, 0.3);
+}
+
+TEST_F(LauncherEntryTest, TheTaskbarButtonsProgressReachesTheLauncher) {
+  TListener listener(Connect(QStringLiteral("listener")));
+  TTaskbar taskbar(std::make_unique<TLauncherTaskbarSink>(std::make_unique<TLauncherEntry>(
+      QStringLiteral("InstallTarvo.desktop"), Connect(QStringLiteral("sender")))));
+  taskbar.SetProgressMaxValue(200);
+  taskbar.SetProgressValue(50);
+  taskbar.SetProgressState(tbpsNormal);
+  listener.WaitFor(2, 3000);
+  listener.WaitFor(3, 250);
+  ASSERT_FALSE(listener.Received.empty());
+  EXPECT_TRUE(listener.Received.back().Visible);
+  EXPECT_DOUBLE_EQ(listener.Received.back().Progress, 0.25);
+  const size_t before = listener.Received.size();
+  taskbar.SetProgressState(tbpsNone);  // None hides the progress
+  listener.WaitFor(before + 1, 3000);
+  ASSERT_EQ(listener.Received.size(), before + 1);
+  EXPECT_FALSE(listener.Received.back().Visible);
 }
 
 TEST(LauncherEntryNoBusTest, StaysSilentWithoutASessionBus) {

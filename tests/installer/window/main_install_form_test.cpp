@@ -1,0 +1,443 @@
+#include "installer/window/main_install_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "htmltext/widget/html_text.h"
+#include "installer/exception_handling.h"
+#include "installer/label_lines.h"
+#include "installer/window/application_title.h"
+#include "installer/window/html_label.h"
+#include "platform/exception.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "qt_app.h"
+#include "support/temp_dir.h"
+
+namespace vornel {
+namespace {
+
+// A window for an executable of that name; nothing is started on close.
+class TFormFixture {
+ public:
+  explicit TFormFixture(const std::u16string& executable = u"/opt/vornel/InstallTarvo") {
+    test::App();
+    TInstallerEnvironment environment;
+    environment.ExecutablePath = executable;
+    environment.ProcessId = 0;
+    environment.StartScript = [this](const std::u16string& script) {
+      StartedScript = script;
+      return true;
+    };
+    Form = std::make_unique<TMainInstallForm>(State, std::move(environment));
+  }
+  QWidget* Find(const char* name) const {
+    if (Form->objectName() == QLatin1String(name))
+      return Form.get();
+    return Form->findChild<QWidget*>(QString::fromLatin1(name));
+  }
+
+  TInstallerState State;
+  std::u16string StartedScript;  // the script the close handler started
+  std::unique_ptr<TMainInstallForm> Form;
+};
+
+// Closes every message box that opens and keeps its caption, text and icon.
+class TBoxCatcher : public QObject {
+ public:
+  struct TBox {
+    QString Title, Text;
+    QMessageBox::Icon Icon;
+  };
+  std::vector<TBox> Boxes;
+  TBoxCatcher() { Arm(); }
+  void Arm() {
+    QTimer::singleShot(10, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        Boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+        box->accept();
+      }
+      Arm();
+    });
+  }
+};
+
+struct TControlRow {
+  const char* Name;
+  const char* Parent;
+  QRect Place;
+  bool Visible;
+  bool Enabled;
+  const char16_t* Text;  // button, check box and plain-label text; null for others
+};
+
+// Every named control after start-up. Labels that size their height are checked
+// for place and width here and for height below.
+const TControlRow ControlRows[] = {
+    {"P_Title", "MainInstallForm", {208, 8, 377, 22}, true, true, nullptr},
+    {"Label1",
+     "P_Title",
+     {0, 0, 377, 22},
+     true,
+     true,
+     u"Nakladatelství Vornel, a.s. Vás vítá v instalátoru"},
+    {"P_Image", "MainInstallForm", {2, 2, 198, 265}, true, true, nullptr},
+    {"Image1", "P_Image", {7, 7, 184, 250}, true, true, nullptr},
+    {"PC_Main", "MainInstallForm", {208, 69, 378, 198}, true, true, nullptr},
+    {"P_Step1", "TS_Step1", {0, 0, 370, 188}, true, true, nullptr},
+    {"P_Step2", "TS_Step2", {0, 0, 370, 188}, true, true, nullptr},
+    {"P_Step3", "TS_Step3", {0, 0, 370, 188}, true, true, nullptr},
+    {"B_StartK1", "P_Step1", {288, 143, 75, 25}, true, true, u"Start"},
+    {"B_StornoDown", "P_Step1", {207, 143, 75, 25}, false, true, u"Storno"},
+    {"ArPB_Down", "P_Step1", {0, 176, 370, 12}, false, true, nullptr},
+    {"B_RozbalK2", "P_Step2", {288, 143, 75, 25}, true, true, u"Rozbalit"},
+    {"ChB_Zaloha",
+     "P_Step2",
+     {20, 71, 317, 17},
+     true,
+     true,
+     u"Uchovat zálohu instalační sady pro pozdější použití ve složce:"},
+    {"ArPB_Main", "P_Step2", {0, 176, 370, 12}, false, true, nullptr},
+    {"B_InstalK3", "P_Step3", {288, 143, 75, 25}, true, true, u"Instalovat"},
+    {"B_Storno", "P_Step3", {207, 143, 75, 25}, false, true, u"Storno"},
+};
+
+struct TLabelRow {
+  const char* Name;
+  const char* Parent;
+  QPoint Place;
+  int Width;  // 0: sized to its text
+  bool Visible;
+  int PixelSize;
+  bool Bold;
+};
+
+const TLabelRow LabelRows[] = {
+    {"HTMText_Uvod", "MainInstallForm", {208, 40}, 378, true, 11, false},
+    {"HTMText_KrokN1", "P_Step1", {1, 2}, 0, true, 13, true},
+    {"HTMText_Krok1", "P_Step1", {20, 4}, 349, true, 11, false},
+    {"HTMText_InfoDown", "P_Step1", {20, 116}, 349, false, 11, false},
+    {"HTMText_Krok2_2", "P_Step2", {20, 4}, 349, false, 11, false},
+    {"HTMText_KrokN2", "P_Step2", {1, 2}, 0, true, 13, true},
+    {"HTMText_Krok2_1", "P_Step2", {20, 4}, 349, true, 11, false},
+    {"HTMText_BackupFolder", "P_Step2", {36, 90}, 333, false, 11, false},
+    {"HTMText_Krok3", "P_Step3", {20, 4}, 349, true, 11, false},
+    {"HTMText_KrokN3", "P_Step3", {1, 2}, 0, true, 13, true},
+    {"HTMText_InfoSetup_NoOK", "P_Step3", {20, 84}, 350, false, 11, false},
+    {"HTMText_InfoSetup_OK", "P_Step3", {20, 84}, 350, false, 11, false},
+};
+
+TEST(MainInstallFormTest, WindowAsBuilt) {
+  TFormFixture f;
+  f.Form->show();
+  QWidget& w = *f.Form;
+  EXPECT_EQ(w.size(), QSize(594, 269));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());  // fixed size
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(w.font().family(), QStringLiteral("Tahoma"));
+  EXPECT_EQ(w.font().pixelSize(), 11);
+  EXPECT_EQ(w.palette().color(QPalette::Window), w.palette().color(QPalette::Button));
+  // Centred on its screen.
+  const QPoint centre = w.screen()->availableGeometry().center();
+  EXPECT_LE((w.frameGeometry().center() - centre).manhattanLength(), 2);
+  auto* pages = qobject_cast<QStackedWidget*>(f.Find("PC_Main"));
+  ASSERT_NE(pages, nullptr);
+  ASSERT_EQ(pages->count(), 3);
+  EXPECT_EQ(pages->widget(0)->objectName(), QStringLiteral("TS_Step1"));
+  EXPECT_EQ(pages->widget(1)->objectName(), QStringLiteral("TS_Step2"));
+  EXPECT_EQ(pages->widget(2)->objectName(), QStringLiteral("TS_Step3"));
+  EXPECT_EQ(pages->widget(0)->size(), QSize(370, 188));
+}
+
+TEST(MainInstallFormTest, ControlsAsBuilt) {
+  TFormFixture f;
+  for (const TControlRow& row : ControlRows) {
+    SCOPED_TRACE(row.Name);
+    QWidget* c = f.Find(row.Name);
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(c->parentWidget(), nullptr);
+    EXPECT_EQ(c->parentWidget()->objectName(), QLatin1String(row.Parent));
+    EXPECT_EQ(c->geometry(), row.Place);
+    EXPECT_EQ(!c->isHidden(), row.Visible);
+    EXPECT_EQ(c->isEnabled(), row.Enabled);
+    if (row.Text) {
+      QString text;
+      if (auto* b = qobject_cast<QAbstractButton*>(c))
+        text = b->text();
+      if (auto* l = qobject_cast<QLabel*>(c))
+        text = l->text();
+      EXPECT_EQ(text, QString::fromStdU16String(row.Text));
+    }
+  }
+  auto* box = qobject_cast<QCheckBox*>(f.Find("ChB_Zaloha"));
+  EXPECT_FALSE(box->isChecked());
+  for (const char* name : {"ArPB_Down", "ArPB_Main"}) {
+    auto* bar = qobject_cast<QProgressBar*>(f.Find(name));
+    EXPECT_EQ(bar->minimum(), 0) << name;
+    EXPECT_EQ(bar->maximum(), 100) << name;
+    EXPECT_EQ(bar->value(), 0) << name;
+    EXPECT_EQ(bar->orientation(), Qt::Horizontal) << name;
+  }
+  auto* image = qobject_cast<QLabel*>(f.Find("Image1"));
+  EXPECT_EQ(image->pixmap().size(), QSize(184, 250));
+  EXPECT_EQ(qobject_cast<QLabel*>(f.Find("Label1"))->alignment(), Qt::AlignCenter);
+  EXPECT_EQ(f.Find("Label1")->font().pixelSize(), 13);
+  EXPECT_EQ(f.Find("B_StornoDown")->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(MainInstallFormTest, LabelsAsBuilt) {
+  TFormFixture f;
+  for (const TLabelRow& row : LabelRows) {
+    SCOPED_TRACE(row.Name);
+    QWidget* c = f.Find(row.Name);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->parentWidget()->objectName(), QLatin1String(row.Parent));
+    EXPECT_EQ(c->pos(), row.Place);
+    if (row.Width) {
+      EXPECT_EQ(c->width(), row.Width);
+    }
+    EXPECT_GT(c->height(), 0);
+    EXPECT_EQ(!c->isHidden(), row.Visible);
+    EXPECT_EQ(c->font().family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(c->font().pixelSize(), row.PixelSize);
+    EXPECT_EQ(c->font().bold(), row.Bold);
+  }
+}
+
+TEST(MainInstallFormTest, IntroductionGrowsToItsTextAndKeepsItsWidth) {
+  for (const char16_t* executable : {u"/opt/v/InstallTarvo", u"/opt/v/InstallKveloWin"}) {
+    TFormFixture f(executable);
+    TVqHTMLText* intro = f.Form->Label(TControl::HTMText_Uvod);
+    EXPECT_EQ(intro->width(), 378);
+    EXPECT_EQ(intro->height(), intro->TextHeight());
+    EXPECT_GE(intro->height(), 26);  // two lines at least, as built
+    EXPECT_EQ(intro->LineCount(), 2);
+    EXPECT_GE(intro->TextWidth(), 300);
+    EXPECT_LE(intro->TextWidth(), 378);
+  }
+}
+
+TEST(MainInstallFormTest, StepNumbersAreAsWideAsTheirText) {
+  TFormFixture f;
+  QFont bold(QStringLiteral("Tahoma"));
+  bold.setPixelSize(13);
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  for (const char* name : {"HTMText_KrokN1", "HTMText_KrokN2", "HTMText_KrokN3"}) {
+    SCOPED_TRACE(name);
+    auto* label = static_cast<TVqHTMLText*>(f.Find(name));
+    const QString text = QString::fromStdU16String(label->Lines().at(0));
+    EXPECT_EQ(label->width(), label->TextWidth());
+    EXPECT_EQ(label->width(), metrics.horizontalAdvance(text));
+    EXPECT_EQ(label->height(), label->TextHeight());
+  }
+}
+
+// Pixels of a rendered panel; counts those of a kind inside a rectangle.
+int CountPixels(const QImage& image, QRect area, const std::function<bool(QRgb)>& kind) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x)
+      count += kind(image.pixel(x, y)) ? 1 : 0;
+  }
+  return count;
+}
+
+TEST(MainInstallFormTest, WithBothOutcomesOnlyTheSuccessTextIsSeen) {
+  TFormFixture f;
+  f.Form->show();
+  f.Form->ShowPage(TS_Step3);
+  QWidget* panel = f.Find("P_Step3");
+  auto render = [&](bool failure, bool success) {
+    f.Form->SetVisible(TControl::HTMText_InfoSetup_NoOK, failure);
+    f.Form->SetVisible(TControl::HTMText_InfoSetup_OK, success);
+    return panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  const QRect outcome = f.Find("HTMText_InfoSetup_NoOK")->geometry();
+  auto dark = [](QRgb p) { return qGray(p) < 100; };
+  auto green = [](QRgb p) { return qGreen(p) > 120 && qRed(p) < 80 && qBlue(p) < 80; };
+
+  const QImage failureOnly = render(true, false);
+  const QImage successOnly = render(false, true);
+  const QImage both = render(true, true);
+  ASSERT_GT(CountPixels(failureOnly, outcome, dark), 50);  // the failure text is drawn
+  EXPECT_EQ(CountPixels(failureOnly, outcome, green), 0);
+  EXPECT_GT(CountPixels(both, outcome, green), 50);  // the green success line
+  // Nothing of the failure text shows through: the pixels are those of success alone.
+  const QRect successArea = f.Find("HTMText_InfoSetup_OK")->geometry();
+  EXPECT_EQ(both.copy(successArea), successOnly.copy(successArea));
+  // The success label paints its whole rectangle; its empty corner is button face.
+  const QColor face = panel->palette().color(QPalette::Button);
+  EXPECT_EQ(QColor(both.pixel(successArea.right() - 1, successArea.top() + 1)), face);
+}
+
+TEST(MainInstallFormTest, TabOrderOfEveryPage) {
+  TFormFixture f;
+  auto next = [&](const char* name) { return f.Find(name)->nextInFocusChain(); };
+  EXPECT_EQ(next("B_StartK1"), f.Find("B_StornoDown"));
+  EXPECT_EQ(next("B_StornoDown"), f.Find("ArPB_Down"));
+  EXPECT_EQ(next("B_RozbalK2"), f.Find("ChB_Zaloha"));
+  EXPECT_EQ(next("ChB_Zaloha"), f.Find("ArPB_Main"));
+  EXPECT_EQ(next("B_InstalK3"), f.Find("B_Storno"));
+}
+
+TEST(MainInstallFormTest, LaterLabelsLieAbove) {
+  TFormFixture f;
+  QObjectList children = f.Find("P_Step3")->children();
+  EXPECT_GT(children.indexOf(f.Find("HTMText_InfoSetup_OK")),
+            children.indexOf(f.Find("HTMText_InfoSetup_NoOK")));
+  children = f.Find("P_Step2")->children();
+  EXPECT_GT(children.indexOf(f.Find("HTMText_Krok2_1")),
+            children.indexOf(f.Find("HTMText_Krok2_2")));
+}
+
+struct TIdentityRow {
+  const char16_t* Executable;
+  const char16_t* Caption;
+  const char16_t* Product;
+};
+
+TEST(MainInstallFormTest, FormCreateForEachIdentity) {
+  const TIdentityRow rows[] = {
+      {u"/opt/v/InstallTarvo", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
+       u"účetního průvodce Tarvo"},
+      {u"/opt/v/InstallTarvoNET", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
+       u"účetního průvodce Tarvo"},
+      {u"/opt/v/InstallKveloWin", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
+       u"Kvelo pro Windows"},
+      {u"/opt/v/Installer (1)", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
+       u"Kvelo pro Windows"},
+  };
+  for (const TIdentityRow& row : rows) {
+    SCOPED_TRACE(QString::fromStdU16String(row.Executable).toStdString());
+    TFormFixture f(row.Executable);
+    EXPECT_EQ(f.Form->windowTitle(), QString::fromStdU16String(row.Caption));
+    EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
+              std::u16string(u"S instalací <B>") + row.Product +
+                  u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n");
+    EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
+    EXPECT_FALSE(f.State.DownloadActive);
+    EXPECT_FALSE(f.State.UnZipperActive);
+    EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
+    EXPECT_EQ(f.State.CurrentDir, u"/opt/v/");
+  }
+}
+
+TEST(MainInstallFormTest, ViewOperationsReachTheControls) {
+  TFormFixture f;
+  TInstallerView& view = *f.Form;
+  view.ShowPage(TS_Step3);
+  EXPECT_EQ(f.Form->PageIndex(), TS_Step3);
+  view.SetVisible(TControl::B_Storno, true);
+  EXPECT_FALSE(f.Find("B_Storno")->isHidden());
+  view.SetEnabled(TControl::B_InstalK3, false);
+  EXPECT_FALSE(f.Find("B_InstalK3")->isEnabled());
+  view.SetButtonCaption(TControl::B_InstalK3, u"Dokončit");
+  EXPECT_EQ(view.ButtonCaption(TControl::B_InstalK3), u"Dokončit");
+
+  view.SetProgressMax(TControl::ArPB_Down, 250);
+  EXPECT_EQ(view.ProgressMax(TControl::ArPB_Down), 250);
+  view.SetProgressPosition(TControl::ArPB_Down, 300);  // stops at the end
+  EXPECT_EQ(qobject_cast<QProgressBar*>(f.Find("ArPB_Down"))->value(), 250);
+  view.SetProgressPosition(TControl::ArPB_Main, 42);
+  EXPECT_EQ(qobject_cast<QProgressBar*>(f.Find("ArPB_Main"))->value(), 42);
+
+  view.SetLabelText(TControl::HTMText_InfoDown, u"a\r\nb");
+  EXPECT_EQ(view.LabelLinesText(TControl::HTMText_InfoDown), u"a\r\nb\r\n");
+
+  view.SetBusyCursor(true);
+  view.SetBusyCursor(true);  // once on the cursor stack, however often asked
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  view.SetBusyCursor(false);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+  int clicks = 0;
+  f.Form->OnBackupClick = [&] {
+    ++clicks;
+    EXPECT_EQ(view.BackupChecked(), clicks == 1);
+  };
+  view.SetBackupChecked(true);
+  view.SetBackupChecked(true);  // no change, no click
+  view.SetBackupChecked(false);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST(MainInstallFormTest, CloseIsRefusedWhileBusyAndWritesTheScriptOtherwise) {
+  testing::TTempDir folder;
+  TFormFixture f(folder.Join("InstallTarvo"));
+  TBoxCatcher catcher;
+  f.Form->show();
+  for (bool* busy : {&f.State.DownloadActive, &f.State.UnZipperActive}) {
+    *busy = true;
+    EXPECT_FALSE(f.Form->close());
+    *busy = false;
+  }
+  EXPECT_TRUE(f.StartedScript.empty());
+  EXPECT_TRUE(f.Form->close());
+  EXPECT_EQ(f.StartedScript, folder.Join("SelfDelete.sh"));
+  EXPECT_TRUE(FileExists(f.StartedScript));
+  EXPECT_TRUE(catcher.Boxes.empty());
+}
+
+TEST(MainInstallFormTest, AnExceptionOfAHandlerReachesOneErrorBox) {
+  TFormFixture f;
+  TBoxCatcher catcher;
+  int after = 0;
+  f.Form->OnClick(TControl::B_StartK1, [] { throw Exception(u"Socket Error # 10061"); });
+  f.Form->OnClick(TControl::B_RozbalK2, [] { throw EAbort(); });
+  f.Form->OnClick(TControl::B_StornoDown, [&] { ++after; });
+
+  qobject_cast<QAbstractButton*>(f.Find("B_StartK1"))->click();
+  qobject_cast<QAbstractButton*>(f.Find("B_RozbalK2"))->click();    // silent
+  qobject_cast<QAbstractButton*>(f.Find("B_StornoDown"))->click();  // the loop goes on
+  ASSERT_EQ(catcher.Boxes.size(), 1u);
+  EXPECT_EQ(catcher.Boxes[0].Text, QStringLiteral("Socket Error # 10061."));
+  EXPECT_EQ(catcher.Boxes[0].Title, ApplicationTitleOf(ExecutablePath()));
+  EXPECT_EQ(catcher.Boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_EQ(after, 1);
+}
+
+TEST(MainInstallFormTest, AnExceptionEscapingAnEventGoesToTheBackstop) {
+  TFormFixture f;
+  TBoxCatcher catcher;
+  test::App().OnException = [&] { HandleException(*f.Form); };
+  // An event handler outside the window's own handlers.
+  class TThrower : public QObject {
+   public:
+    bool event(QEvent* e) override {
+      if (e->type() == QEvent::User)
+        throw Exception(u"Disk full");
+      return QObject::event(e);
+    }
+  } thrower;
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::processEvents();
+  test::App().OnException = nullptr;
+  ASSERT_EQ(catcher.Boxes.size(), 1u);
+  EXPECT_EQ(catcher.Boxes[0].Text, QStringLiteral("Disk full."));
+}
+
+TEST(ApplicationTitleTest, CutBeforeTheFirstDot) {
+  EXPECT_EQ(ApplicationTitleOf(u"/opt/InstallTarvo"), QStringLiteral("InstallTarvo"));
+  EXPECT_EQ(ApplicationTitleOf(u"/opt/InstallTarvo.exe"), QStringLiteral("InstallTarvo"));
+  EXPECT_EQ(ApplicationTitleOf(u"/opt.d/Install.a.b"), QStringLiteral("Install"));
+  EXPECT_EQ(ApplicationTitleOf(u"/opt/.hidden"), QString());
+}
+
+}  // namespace
+}  // namespace vornel
