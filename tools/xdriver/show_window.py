@@ -33,7 +33,8 @@ def main():
         print("demo: the installer ended with exit code %d" % code)
     folder = os.path.dirname(program)
     deadline = time.monotonic() + 10
-    while os.path.exists(program) and time.monotonic() < deadline:
+    # The script deletes the installer first and itself last.
+    while os.listdir(folder) and time.monotonic() < deadline:
         time.sleep(0.1)
     print("demo: left in %s: %s" % (folder, " ".join(os.listdir(folder)) or "nothing"))
 
