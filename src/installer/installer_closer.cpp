@@ -1,5 +1,7 @@
 #include "installer/installer_closer.h"
 
+#include <algorithm>
+
 #include "installer/exception_handling.h"
 #include "installer/product_table.h"
 #include "installer/self_delete_script.h"
@@ -24,6 +26,8 @@ void TInstallerCloser::FormClose(TCloseAction& action) {
     action = caNone;
     return;
   }
+  if (FState.UnpackFailed)
+    RemoveFailedUnpacking();
   if (FState.ExitCodeSetup == 2 || !FView.BackupChecked())
     RemoveUnpackedSet();
   if (FState.DownloadAborted)
@@ -51,6 +55,25 @@ void TInstallerCloser::SelfDelete() {
 
 std::u16string TInstallerCloser::ScriptPath() const {
   return FState.CurrentDir + std::u16string(SelfDeleteScriptName);
+}
+
+void TInstallerCloser::RemoveFailedUnpacking() {
+  DeleteFile(FState.CilDataFile);
+  // Deepest first, so that emptied folders below the unpack folder go too.
+  std::vector<std::u16string> files = FState.UnpackedFiles;
+  std::sort(files.begin(), files.end(),
+            [](const auto& a, const auto& b) { return a.size() > b.size(); });
+  const std::u16string root = IncludeTrailingPathDelimiter(FState.InstallDir);
+  for (const std::u16string& file : files) {
+    DeleteFile(file);
+    for (std::u16string folder = ExcludeTrailingPathDelimiter(ExtractFilePath(file));
+         folder.size() > root.size() && folder.compare(0, root.size(), root) == 0;
+         folder = ExcludeTrailingPathDelimiter(ExtractFilePath(folder))) {
+      if (!RemoveDir(folder))
+        break;
+    }
+  }
+  RemoveDir(FState.InstallDir);
 }
 
 void TInstallerCloser::RemoveUnpackedSet() {

@@ -30,6 +30,8 @@ class TInstallerCloser {
 
  private:
   void RemoveUnpackedSet();
+  // After a failed unpacking: the kept download and every file it wrote.
+  void RemoveFailedUnpacking();
 
   TInstallerState& FState;
   TInstallerView& FView;

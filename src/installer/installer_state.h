@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/file_stream.h"
 #include "platform/process.h"
@@ -29,6 +30,10 @@ struct TInstallerState {
   bool DownloadActive = false;
   bool DownloadAborted = false;
   bool UnZipperActive = false;
+  // The last unpacking failed: the download is kept for another try, and what it
+  // wrote is removed at close.
+  bool UnpackFailed = false;
+  std::vector<std::u16string> UnpackedFiles;  // files a failed unpacking left behind
 };
 
 // The one instance of the process.

@@ -12,6 +12,8 @@
 
 namespace vornel {
 
+class IArProgressMeter;
+
 // The controls that the logic reads or changes, by their names on the window.
 enum class TControl : std::uint8_t {
   HTMText_Uvod,            // HTML text label above the pages
@@ -93,6 +95,9 @@ class TInstallerView {
 
   // Asks the window to close; the close handler may refuse.
   virtual void Close() = 0;
+
+  // ArPB_Main as the unzipper's item meter; none without a window.
+  virtual IArProgressMeter* UnpackMeter() { return nullptr; }
 };
 
 }  // namespace vornel

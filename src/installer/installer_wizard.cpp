@@ -12,6 +12,7 @@ TInstallerWizard::TInstallerWizard(TInstallerState& state, TInstallerView& view,
     : FState(state),
       FView(view),
       FEnvironment(std::move(environment)),
+      FUnpackStep(state, view),
       FInstallStep(state, view),
       FCloser(state, view, FEnvironment) {
   FState.MainInstallForm = &FView;
@@ -28,6 +29,14 @@ void TInstallerWizard::FormCreate() {
 
 void TInstallerWizard::FormClose(TCloseAction& action) {
   RunHandler(FView, [this, &action] { FCloser.FormClose(action); });
+}
+
+void TInstallerWizard::ChB_ZalohaClick() {
+  RunHandler(FView, [this] { FUnpackStep.ChB_ZalohaClick(); });
+}
+
+void TInstallerWizard::B_RozbalK2Click() {
+  RunHandler(FView, [this] { FUnpackStep.B_RozbalK2Click(); });
 }
 
 void TInstallerWizard::B_InstalK3Click() {

@@ -8,6 +8,7 @@
 #include "installer/installer_environment.h"
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
+#include "installer/unpack_step.h"
 
 namespace vornel {
 
@@ -21,17 +22,21 @@ class TInstallerWizard {
 
   void FormCreate();
   void FormClose(TCloseAction& action);
+  void ChB_ZalohaClick();
+  void B_RozbalK2Click();
   void B_InstalK3Click();
   void B_StornoClick();
 
   TInstallerState& State() { return FState; }
   TInstallerView& View() { return FView; }
   const TInstallerEnvironment& Environment() const { return FEnvironment; }
+  TUnpackStep& UnpackStep() { return FUnpackStep; }
 
  private:
   TInstallerState& FState;
   TInstallerView& FView;
   TInstallerEnvironment FEnvironment;
+  TUnpackStep FUnpackStep;
   TInstallStep FInstallStep;
   TInstallerCloser FCloser;
 };

@@ -136,6 +136,11 @@ void TRecordingView::SetProgressPosition(TControl bar, std::int32_t position) {
   Record("SetProgressPosition " + Name(bar) + " " + std::to_string(position));
 }
 
+void TRecordingView::TPumpingMeter::DoProgress(std::uint8_t progress) {
+  FView.Control(TControl::ArPB_Main).Position = progress;
+  FView.PumpMessages();
+}
+
 void TRecordingView::PumpMessages() {
   ++FPumpCount;
   if (PumpActions.empty())

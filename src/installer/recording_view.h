@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "installer/installer_view.h"
+#include "zip/progress_meter.h"
 
 namespace vornel {
 
@@ -44,6 +45,8 @@ class TRecordingView : public TInstallerView {
   std::optional<std::u16string> PickFolder() override;
   // Runs OnClose with caFree; the window counts as closed unless it answers caNone.
   void Close() override;
+  // A meter that keeps ArPB_Main's position and pumps, as the window's bar does.
+  IArProgressMeter* UnpackMeter() override { return &FMeter; }
 
   // What happened, one line per operation ("SetVisible B_Storno 1",
   // "Taskbar.SetProgressValue 3 10").
@@ -73,6 +76,16 @@ class TRecordingView : public TInstallerView {
   std::optional<std::u16string> PickedFolder;
 
  private:
+  class TPumpingMeter : public IArProgressMeter {
+   public:
+    explicit TPumpingMeter(TRecordingView& view) : FView(view) {}
+    void DoProgress(std::uint8_t progress) override;
+    void Reset() override { DoProgress(0); }
+
+   private:
+    TRecordingView& FView;
+  };
+
   struct TControlState {
     bool Visible = true;
     bool Enabled = true;
@@ -101,6 +114,7 @@ class TRecordingView : public TInstallerView {
   int FPumpCount = 0;
   int FCloseRequests = 0;
   bool FClosed = false;
+  TPumpingMeter FMeter{*this};
 };
 
 }  // namespace vornel

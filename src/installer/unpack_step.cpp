@@ -1,0 +1,156 @@
+#include "installer/unpack_step.h"
+
+#include <algorithm>
+
+#include "platform/file_system.h"
+#include "platform/text.h"
+
+namespace vornel {
+
+namespace {
+
+constexpr char16_t kUnpackToolTip[] = u"Probíhá rozbalování ...";
+
+}  // namespace
+
+std::u16string UnpackFolderName(std::u16string_view zipFileName) {
+  std::u16string name = ExtractFileName(zipFileName);
+  for (std::size_t at = 0; at + 4 <= name.size();) {
+    if (SameTextAscii(std::u16string_view(name).substr(at, 4), u".zip")) {
+      name.erase(at, 4);
+    } else {
+      ++at;
+    }
+  }
+  return name;
+}
+
+std::u16string FailedItemsMessage(const std::vector<std::u16string>& names) {
+  std::u16string text =
+      u"Instalační sadu se nepodařilo rozbalit celou. Tyto soubory jsou poškozené nebo je nelze "
+      u"zapsat:";
+  const std::size_t shown = std::min(names.size(), TUnpackStep::NamedFailures);
+  for (std::size_t i = 0; i < shown; ++i)
+    text += u"\n" + names[i];
+  if (names.size() > shown)
+    text += u"\n… a dalších " + IntToText(static_cast<std::int64_t>(names.size() - shown));
+  text += u"\n\nStáhněte instalační sadu znovu nebo ji rozbalte do jiné složky.";
+  return text;
+}
+
+TUnpackStep::TUnpackStep(TInstallerState& state, TInstallerView& view)
+    : FState(state), FView(view) {
+  FUnZipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  FUnZipper.OnArchiveProgress = [this](TArUnZipper&, std::uint8_t, bool&) {
+    ArUnZipper1ArchiveProgress();
+  };
+  // A set that did not unpack completely is never offered for installation.
+  FUnZipper.OnProcessItemFailure = [this](TArUnZipper&, TArZipItem& item, TArProcessType,
+                                          TArErrorClass,
+                                          int) { FFailedItems.push_back(item.FileName); };
+}
+
+void TUnpackStep::ChB_ZalohaClick() {
+  if (FView.BackupChecked()) {
+    if (const auto folder = FView.PickFolder()) {
+      FState.BackupDir = ExcludeTrailingPathDelimiter(*folder);
+      FView.SetLabelText(TControl::HTMText_BackupFolder, FState.BackupDir);
+      FView.SetVisible(TControl::HTMText_BackupFolder, true);
+    } else {
+      FView.SetBackupChecked(false);  // runs this handler again for the unticked box
+      FView.SetLabelText(TControl::HTMText_BackupFolder, u"");
+      FView.SetVisible(TControl::HTMText_BackupFolder, false);
+    }
+    return;
+  }
+  FView.SetLabelText(TControl::HTMText_BackupFolder, u"");
+  FView.SetVisible(TControl::HTMText_BackupFolder, false);
+}
+
+void TUnpackStep::B_RozbalK2Click() {
+  FState.UnZipperActive = true;
+  FState.UnpackFailed = false;
+  FState.UnpackedFiles.clear();
+  FFailedItems.clear();
+  FView.SetEnabled(TControl::B_RozbalK2, false);
+  FView.SetEnabled(TControl::ChB_Zaloha, false);
+  FView.SetBusyCursor(true);
+  FUnZipper.SetItemProgressMeter(FView.UnpackMeter());
+  try {
+    FUnZipper.SetFileName(FState.CilDataFile);
+    const std::u16string name = UnpackFolderName(FState.ZIP_FileName);
+    FState.InstallDir = FView.BackupChecked() ? FState.BackupDir + PathDelimiter + name
+                                              : ExtractFilePath(FState.CilDataFile) + name;
+    CreateDir(FState.InstallDir);
+    FUnZipper.SetBaseDirectory(FState.InstallDir);
+    FView.SetVisible(TControl::HTMText_Krok2_1, false);
+    FView.SetVisible(TControl::HTMText_Krok2_2, true);
+    FView.SetVisible(TControl::ArPB_Main, true);
+    TTaskbar& taskbar = FView.Taskbar();
+    taskbar.SetProgressValue(0);
+    taskbar.SetProgressState(tbpsNormal);
+    taskbar.SetProgressMaxValue(FUnZipper.Count());
+    taskbar.SetToolTip(kUnpackToolTip);
+    FUnZipper.ExtractFiles(u"*.*");
+  } catch (...) {
+    RememberUnpackedFiles();
+    Recover();
+    throw;  // the default handling shows it
+  }
+  if (!FFailedItems.empty()) {
+    RememberUnpackedFiles();
+    Recover();
+    FView.ErrorBox(FailedItemsMessage(FFailedItems));
+    return;
+  }
+  FUnZipper.CloseArchive();
+  DeleteFile(FState.CilDataFile);
+  FView.SetProgressPosition(TControl::ArPB_Main, 0);
+  FView.SetVisible(TControl::ArPB_Main, false);
+  TTaskbar& taskbar = FView.Taskbar();
+  taskbar.SetProgressState(tbpsNone);
+  taskbar.SetProgressValue(0);
+  taskbar.SetToolTip(u"");
+  FView.SetBusyCursor(false);
+  FState.UnZipperActive = false;
+  FView.SetEnabled(TControl::B_RozbalK2, true);
+  FView.ShowPage(TS_Step3);
+}
+
+void TUnpackStep::ArUnZipper1ArchiveProgress() {
+  TTaskbar& taskbar = FView.Taskbar();
+  taskbar.SetProgressValue(taskbar.ProgressValue() + 1);
+}
+
+void TUnpackStep::Recover() {
+  FUnZipper.CloseArchive();
+  FState.UnpackFailed = true;
+  FView.SetProgressPosition(TControl::ArPB_Main, 0);
+  FView.SetVisible(TControl::ArPB_Main, false);
+  FView.SetVisible(TControl::HTMText_Krok2_2, false);
+  FView.SetVisible(TControl::HTMText_Krok2_1, true);
+  TTaskbar& taskbar = FView.Taskbar();
+  taskbar.SetProgressState(tbpsNone);
+  taskbar.SetProgressValue(0);
+  taskbar.SetToolTip(u"");
+  FView.SetBusyCursor(false);
+  FState.UnZipperActive = false;
+  FView.SetEnabled(TControl::B_RozbalK2, true);
+  FView.SetEnabled(TControl::ChB_Zaloha, true);
+}
+
+void TUnpackStep::RememberUnpackedFiles() {
+  if (FState.InstallDir.empty() || FUnZipper.Status() == asInvalid)
+    return;
+  for (int i = 0; i < FUnZipper.Count(); ++i) {
+    TArZipItem& item = FUnZipper.Items(i);
+    std::u16string confined;
+    if (item.IsDirectory() || !ArConfineName(item.FileName, confined))
+      continue;
+    const std::u16string path = FState.InstallDir + PathDelimiter + confined;
+    if (FileExists(path))
+      FState.UnpackedFiles.push_back(path);
+  }
+}
+
+}  // namespace vornel
