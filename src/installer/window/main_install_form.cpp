@@ -91,6 +91,8 @@ TMainInstallForm::TMainInstallForm(TInstallerState& state, TInstallerEnvironment
           QStringLiteral(".desktop"))) {
   BuildWindow();
   FWizard = std::make_unique<TInstallerWizard>(state, *this, std::move(environment));
+  OnClick(TControl::B_RozbalK2, [this] { FWizard->B_RozbalK2Click(); });
+  OnBackupClick = [this] { FWizard->ChB_ZalohaClick(); };
   OnClick(TControl::B_InstalK3, [this] { FWizard->B_InstalK3Click(); });
   OnClick(TControl::B_Storno, [this] { FWizard->B_StornoClick(); });
   FWizard->FormCreate();

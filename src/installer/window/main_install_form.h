@@ -62,6 +62,7 @@ class TMainInstallForm : public QWidget, public TInstallerView {
   void SetBackupChecked(bool checked) override;
   std::optional<std::u16string> PickFolder() override;
   void Close() override;
+  IArProgressMeter* UnpackMeter() override { return &ItemMeter(); }
 
   // Runs handler when the button is clicked; whatever leaves the handler goes to
   // the application's default handling and the message loop goes on.
