@@ -34,7 +34,7 @@ std::u16string SelfDeleteScriptText(std::u16string_view currentDir,
             u"    kill -9 \"$pid\" 2>/dev/null\n"
             u"    break\n"
             u"  fi\n"
-            u"  sleep 0.1\n"
+            u"  sleep 0.1 2>/dev/null || sleep 1\n"
             u"  n=$((n + 1))\n"
             u"done\n";
   }
