@@ -20,75 +20,59 @@ namespace vornel {
 enum class TNetOpenSSLLib { Crypto, Ssl };
 
 // X(library, required, name): entries whose export name is the member's name.
-#define VORNEL_OPENSSL_ENTRIES(X)                      \
-  X(Crypto, true, OPENSSL_init_crypto)                 \
-  X(Crypto, false, OPENSSL_cleanup)                    \
-  X(Crypto, true, ERR_get_error)                       \
-  X(Crypto, true, ERR_peek_error)                      \
-  X(Crypto, true, ERR_clear_error)                     \
-  X(Crypto, true, ERR_error_string_n)                  \
-  X(Crypto, true, BIO_new_file)                        \
-  X(Crypto, true, BIO_free)                            \
-  X(Crypto, true, PEM_read_bio_DHparams)               \
-  X(Crypto, true, DH_free)                             \
-  X(Crypto, true, X509_free)                           \
-  X(Crypto, true, X509_get_subject_name)               \
-  X(Crypto, true, X509_get_issuer_name)                \
-  X(Crypto, true, X509_NAME_oneline)                   \
-  X(Crypto, true, X509_STORE_CTX_get_current_cert)     \
-  X(Crypto, true, X509_STORE_CTX_get_error)            \
-  X(Crypto, true, X509_STORE_CTX_get_error_depth)      \
-  X(Crypto, true, X509_STORE_CTX_get_ex_data)          \
-  X(Crypto, true, X509_verify_cert_error_string)       \
-  X(Ssl, true, OPENSSL_init_ssl)                       \
-  X(Ssl, true, SSL_CTX_new)                            \
-  X(Ssl, true, SSL_CTX_free)                           \
-  X(Ssl, true, SSL_CTX_ctrl)                           \
-  X(Ssl, true, SSL_CTX_set_options)                    \
-  X(Ssl, true, SSL_CTX_clear_options)                  \
-  X(Ssl, true, SSL_CTX_get_options)                    \
-  X(Ssl, true, SSL_CTX_set_default_passwd_cb)          \
-  X(Ssl, true, SSL_CTX_set_default_passwd_cb_userdata) \
-  X(Ssl, true, SSL_CTX_set_default_verify_paths)       \
-  X(Ssl, true, SSL_CTX_set_cipher_list)                \
-  X(Ssl, true, SSL_CTX_set_verify)                     \
-  X(Ssl, true, SSL_CTX_set_verify_depth)               \
-  X(Ssl, true, SSL_CTX_set_session_id_context)         \
-  X(Ssl, true, SSL_CTX_set_info_callback)              \
-  X(Ssl, true, SSL_CTX_load_verify_locations)          \
-  X(Ssl, true, SSL_CTX_use_certificate_file)           \
-  X(Ssl, false, SSL_CTX_use_certificate_chain_file)    \
-  X(Ssl, true, SSL_CTX_use_PrivateKey_file)            \
-  X(Ssl, true, SSL_CTX_check_private_key)              \
-  X(Ssl, true, SSL_CTX_set_client_CA_list)             \
-  X(Ssl, true, SSL_load_client_CA_file)                \
-  X(Ssl, true, SSL_new)                                \
-  X(Ssl, true, SSL_free)                               \
-  X(Ssl, true, SSL_set_ex_data)                        \
-  X(Ssl, true, SSL_get_ex_data)                        \
-  X(Ssl, true, SSL_get_ex_data_X509_STORE_CTX_idx)     \
-  X(Ssl, true, SSL_set_fd)                             \
-  X(Ssl, true, SSL_copy_session_id)                    \
-  X(Ssl, true, SSL_ctrl)                               \
-  X(Ssl, true, SSL_set1_host)                          \
-  X(Ssl, true, SSL_connect)                            \
-  X(Ssl, true, SSL_accept)                             \
-  X(Ssl, true, SSL_get_current_cipher)                 \
-  X(Ssl, true, SSL_CIPHER_get_name)                    \
-  X(Ssl, true, SSL_CIPHER_description)                 \
-  X(Ssl, true, SSL_CIPHER_get_bits)                    \
-  X(Ssl, true, SSL_CIPHER_get_version)                 \
-  X(Ssl, true, SSL_get_version)                        \
-  X(Ssl, true, SSL_get_verify_result)                  \
-  X(Ssl, false, SSL_pending)                           \
-  X(Ssl, false, SSL_peek)                              \
-  X(Ssl, true, SSL_read)                               \
-  X(Ssl, true, SSL_write)                              \
-  X(Ssl, true, SSL_get_error)                          \
-  X(Ssl, true, SSL_shutdown)                           \
-  X(Ssl, true, SSL_state_string_long)                  \
-  X(Ssl, true, SSL_alert_type_string_long)             \
-  X(Ssl, true, SSL_alert_desc_string_long)
+#define VORNEL_OPENSSL_ENTRIES(X)                                                                  \
+  X(Crypto, true, OPENSSL_init_crypto)                                                             \
+  X(Crypto, false, OPENSSL_cleanup)                                                                \
+  X(Crypto, true, ERR_get_error)                                                                   \
+  X(Crypto, true, ERR_peek_error)                                                                  \
+  X(Crypto, true, ERR_clear_error)                                                                 \
+  X(Crypto, true, ERR_error_string_n)                                                              \
+  X(Crypto, true, BIO_new_file)                                                                    \
+  X(Crypto, true, BIO_free)                                                                        \
+  X(Crypto, true, PEM_read_bio_DHparams)                                                           \
+  X(Crypto, true, DH_free)                                                                         \
+  X(Crypto, true, X509_free)                                                                       \
+  X(Crypto, true, X509_get_subject_name)                                                           \
+  X(Crypto, true, X509_get_issuer_name)                                                            \
+  X(Crypto, true, X509_NAME_oneline)                                                               \
+  X(Crypto, true, X509_STORE_CTX_get_current_cert)                                                 \
+  X(Crypto, true, X509_STORE_CTX_get_error)                                                        \
+  X(Crypto, true, X509_STORE_CTX_get_error_depth)                                                  \
+  X(Crypto, true, X509_STORE_CTX_get_ex_data)                                                      \
+  X(Crypto, true, X509_verify_cert_error_string)                                                   \
+  X(Ssl, true, OPENSSL_init_ssl)                                                                   \
+  X(Ssl, true, SSL_CTX_new)                                                                        \
+  X(Ssl, true, SSL_CTX_free)                                                                       \
+  X(Ssl, true, SSL_CTX_ctrl)                                                                       \
+  X(Ssl, true, SSL_CTX_set_options)                                                                \
+  X(Ssl, true, SSL_CTX_clear_options)                                                              \
+  X(Ssl, true, SSL_CTX_get_options)                                                                \
+  X(Ssl, true, SSL_CTX_get_ssl_method) X(Ssl, true, SSL_CTX_set_default_passwd_cb) X(              \
+      Ssl, true, SSL_CTX_set_default_passwd_cb_userdata) X(Ssl, true,                              \
+                                                           SSL_CTX_set_default_verify_paths)       \
+      X(Ssl, true, SSL_CTX_set_cipher_list) X(Ssl, true, SSL_CTX_set_verify) X(                    \
+          Ssl, true, SSL_CTX_set_verify_depth) X(Ssl, true, SSL_CTX_set_session_id_context)        \
+          X(Ssl, true, SSL_CTX_set_info_callback) X(Ssl, true, SSL_CTX_load_verify_locations) X(   \
+              Ssl, true, SSL_CTX_use_certificate_file) X(Ssl, false,                               \
+                                                         SSL_CTX_use_certificate_chain_file)       \
+              X(Ssl, true, SSL_CTX_use_PrivateKey_file) X(Ssl, true, SSL_CTX_check_private_key) X( \
+                  Ssl, true, SSL_CTX_set_client_CA_list) X(Ssl, true, SSL_load_client_CA_file)     \
+                  X(Ssl, true, SSL_new) X(Ssl, true, SSL_free) X(Ssl, true, SSL_set_ex_data) X(    \
+                      Ssl, true, SSL_get_ex_data) X(Ssl, true, SSL_get_ex_data_X509_STORE_CTX_idx) \
+                      X(Ssl, true, SSL_set_fd) X(Ssl, true, SSL_copy_session_id) X(                \
+                          Ssl, true, SSL_ctrl) X(Ssl, true, SSL_set1_host) X(Ssl, true,            \
+                                                                             SSL_connect)          \
+                          X(Ssl, true, SSL_accept) X(Ssl, true, SSL_get_current_cipher) X(         \
+                              Ssl, true, SSL_CIPHER_get_name) X(Ssl, true, SSL_CIPHER_description) \
+                              X(Ssl, true, SSL_CIPHER_get_bits) X(                                 \
+                                  Ssl, true, SSL_CIPHER_get_version) X(Ssl, true, SSL_get_version) \
+                                  X(Ssl, true, SSL_get_verify_result)                              \
+                                      X(Ssl, false, SSL_pending) X(Ssl, false, SSL_peek)           \
+                                          X(Ssl, true, SSL_read) X(Ssl, true, SSL_write) X(        \
+                                              Ssl, true, SSL_get_error) X(Ssl, true, SSL_shutdown) \
+                                              X(Ssl, true, SSL_state_string_long)                  \
+                                                  X(Ssl, true, SSL_alert_type_string_long)         \
+                                                      X(Ssl, true, SSL_alert_desc_string_long)
 
 // X(library, required, name, older export name): entries renamed between library
 // releases; the older name is looked up first, the member's name second.

@@ -1,0 +1,71 @@
+// One TLS session over a connected socket: the handshake, reads and writes with
+// OpenSSL's retry classes, and the close notification when it ends.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "transport/tls/openssl_entries.h"
+#include "transport/tls/ssl_callbacks.h"
+#include "transport/tls/ssl_cipher.h"
+#include "transport/tls/ssl_x509.h"
+
+namespace vornel {
+
+class TNetSSLContext;
+
+class TNetSSLSocket {
+ public:
+  explicit TNetSSLSocket(INetSSLCallbacks* parent) : fParent(parent) {}
+  // Sends one close notification (the peer's is not awaited) and frees the session.
+  ~TNetSSLSocket();
+  TNetSSLSocket(const TNetSSLSocket&) = delete;
+  TNetSSLSocket& operator=(const TNetSSLSocket&) = delete;
+
+  INetSSLCallbacks* Parent() const { return fParent; }
+  TNetSSLContext* SSLContext() const { return fSSLContext; }
+  void SetSSLContext(TNetSSLContext* context) { fSSLContext = context; }
+  const std::u16string& HostName() const { return fHostName; }
+  void SetHostName(std::u16string name) { fHostName = std::move(name); }
+  SSL* Session() const { return fSSL; }
+
+  // The client handshake; the server name goes out as SNI and, when the peer is
+  // verified, is checked against its certificate. Reports the cipher status text.
+  void Connect(int socket);
+  void Accept(int socket);
+
+  // SSL_read until data, the end or a failure: a count, 0 for an orderly end, or
+  // the failing result (see ErrorClass).
+  int Recv(std::uint8_t* buffer, int length);
+  // SSL_write until everything is written: the total, 0, or the failing result.
+  int Send(const std::uint8_t* buffer, int length);
+  // Bytes already decrypted inside OpenSSL.
+  int Pending() const;
+  // The error class of the last failing Recv or Send. As SSL_get_error, except
+  // that a blocking wait that ran out of time reads as a system-call error.
+  int ErrorClass(int result) const;
+
+  TNetSSLCipher& Cipher();
+  // The peer's certificate, made on request; null when there is none.
+  TNetX509* PeerCert();
+
+  // "Cipher: name = ...; description = ...; bits = ...; version = ...; "
+  std::u16string CipherStatusText();
+
+ private:
+  void NewSession(int socket);
+  void FreeSession();
+  // Retry classes of a failed call; true when the call should be repeated.
+  bool Retry(int result);
+
+  INetSSLCallbacks* fParent;
+  X509* FPeerX509 = nullptr;
+  std::unique_ptr<TNetX509> fPeerCert;
+  SSL* fSSL = nullptr;
+  std::unique_ptr<TNetSSLCipher> fSSLCipher;
+  TNetSSLContext* fSSLContext = nullptr;
+  std::u16string fHostName;
+  int FLastErrorClass = SSL_ERROR_NONE;
+};
+
+}  // namespace vornel
