@@ -47,7 +47,8 @@ enum class TNetOpenSSLLib { Crypto, Ssl };
   X(Ssl, true, SSL_CTX_set_options)                                                                \
   X(Ssl, true, SSL_CTX_clear_options)                                                              \
   X(Ssl, true, SSL_CTX_get_options)                                                                \
-  X(Ssl, true, SSL_CTX_get_ssl_method) X(Ssl, true, SSL_CTX_set_default_passwd_cb) X(              \
+  X(Ssl, true, SSL_CTX_get_ssl_method)                                                             \
+  X(Ssl, true, SSL_CTX_set_default_passwd_cb) X(                                                   \
       Ssl, true, SSL_CTX_set_default_passwd_cb_userdata) X(Ssl, true,                              \
                                                            SSL_CTX_set_default_verify_paths)       \
       X(Ssl, true, SSL_CTX_set_cipher_list) X(Ssl, true, SSL_CTX_set_verify) X(                    \
@@ -59,15 +60,17 @@ enum class TNetOpenSSLLib { Crypto, Ssl };
                   Ssl, true, SSL_CTX_set_client_CA_list) X(Ssl, true, SSL_load_client_CA_file)     \
                   X(Ssl, true, SSL_new) X(Ssl, true, SSL_free) X(Ssl, true, SSL_set_ex_data) X(    \
                       Ssl, true, SSL_get_ex_data) X(Ssl, true, SSL_get_ex_data_X509_STORE_CTX_idx) \
-                      X(Ssl, true, SSL_set_fd) X(Ssl, true, SSL_copy_session_id) X(                \
-                          Ssl, true, SSL_ctrl) X(Ssl, true, SSL_set1_host) X(Ssl, true,            \
-                                                                             SSL_connect)          \
-                          X(Ssl, true, SSL_accept) X(Ssl, true, SSL_get_current_cipher) X(         \
-                              Ssl, true, SSL_CIPHER_get_name) X(Ssl, true, SSL_CIPHER_description) \
-                              X(Ssl, true, SSL_CIPHER_get_bits) X(                                 \
-                                  Ssl, true, SSL_CIPHER_get_version) X(Ssl, true, SSL_get_version) \
-                                  X(Ssl, true, SSL_get_verify_result)                              \
-                                      X(Ssl, false, SSL_pending) X(Ssl, false, SSL_peek)           \
+                      X(Ssl, true, SSL_set_fd) X(Ssl, true, SSL_get_fd) X(                         \
+                          Ssl, true, SSL_copy_session_id) X(Ssl, true, SSL_ctrl) X(Ssl, true,      \
+                                                                                   SSL_set1_host)  \
+                          X(Ssl, true, SSL_connect) X(Ssl, true, SSL_accept) X(                    \
+                              Ssl, true, SSL_get_current_cipher) X(Ssl, true, SSL_CIPHER_get_name) \
+                              X(Ssl, true, SSL_CIPHER_description) X(                              \
+                                  Ssl, true,                                                       \
+                                  SSL_CIPHER_get_bits) X(Ssl, true, SSL_CIPHER_get_version)        \
+                                  X(Ssl, true, SSL_get_version) X(                                 \
+                                      Ssl, true, SSL_get_verify_result) X(Ssl, false, SSL_pending) \
+                                      X(Ssl, false, SSL_peek)                                      \
                                           X(Ssl, true, SSL_read) X(Ssl, true, SSL_write) X(        \
                                               Ssl, true, SSL_get_error) X(Ssl, true, SSL_shutdown) \
                                               X(Ssl, true, SSL_state_string_long)                  \

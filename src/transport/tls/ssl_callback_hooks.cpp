@@ -88,7 +88,7 @@ int SSLPasswordCallback(char* buffer, int size, int rwflag, void* userdata) {
     return 0;
   std::u16string password;
   try {
-    context->Parent()->DoGetPassword(password, rwflag != 0);
+    context->Parent()->GetPasswordFor(password, rwflag != 0);
   } catch (...) {
     return 0;
   }

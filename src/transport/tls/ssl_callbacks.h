@@ -16,7 +16,7 @@ class INetSSLCallbacks {
   virtual void DoStatusInfoEx(const void* session, int where, int ret, const std::u16string& type,
                               const std::u16string& msg) = 0;
   virtual bool StatusInfoExAssigned() const = 0;
-  virtual void DoGetPassword(std::u16string& password, bool isWrite) = 0;
+  virtual void GetPasswordFor(std::u16string& password, bool isWrite) = 0;
   // The verdict on one certificate of the peer's chain.
   virtual bool DoVerifyPeer(TNetX509& certificate, bool ok, int depth, int error) = 0;
 

@@ -1,5 +1,7 @@
 #include "transport/tls/ssl_socket.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <string>
 
@@ -123,8 +125,36 @@ bool TNetSSLSocket::Retry(int result) {
   return cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE;
 }
 
-int TNetSSLSocket::Recv(std::uint8_t* buffer, int length) {
+namespace {
+// Puts a socket into non-blocking mode for the lifetime of the object.
+class TNoWait {
+ public:
+  TNoWait(int fd, bool active) : FFd(fd), FFlags(active ? ::fcntl(fd, F_GETFL) : -1) {
+    if (FFlags >= 0 && !(FFlags & O_NONBLOCK)) {
+      ::fcntl(FFd, F_SETFL, FFlags | O_NONBLOCK);
+    } else {
+      FFlags = -1;
+    }
+  }
+  ~TNoWait() {
+    if (FFlags >= 0) {
+      const int savedErrno = errno;
+      ::fcntl(FFd, F_SETFL, FFlags);
+      errno = savedErrno;
+    }
+  }
+  TNoWait(const TNoWait&) = delete;
+  TNoWait& operator=(const TNoWait&) = delete;
+
+ private:
+  int FFd;
+  int FFlags;
+};
+}  // namespace
+
+int TNetSSLSocket::Recv(std::uint8_t* buffer, int length, bool noWait) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
+  TNoWait noWaitMode(e.SSL_get_fd(fSSL), noWait);
   for (;;) {
     e.ERR_clear_error();
     errno = 0;

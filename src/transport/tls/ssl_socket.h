@@ -35,8 +35,10 @@ class TNetSSLSocket {
   void Accept(int socket);
 
   // SSL_read until data, the end or a failure: a count, 0 for an orderly end, or
-  // the failing result (see ErrorClass).
-  int Recv(std::uint8_t* buffer, int length);
+  // the failing result (see ErrorClass). With noWait the socket is not waited
+  // for: records that carry no data (TLS 1.3 session tickets) are taken in, and
+  // when no data follows at once the call fails like a time-out.
+  int Recv(std::uint8_t* buffer, int length, bool noWait = false);
   // SSL_write until everything is written: the total, 0, or the failing result.
   int Send(const std::uint8_t* buffer, int length);
   // Bytes already decrypted inside OpenSSL.

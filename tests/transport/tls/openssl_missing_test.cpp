@@ -9,8 +9,16 @@
 #include <string>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
 #include "platform/text.h"
+#include "transport/tcp_client.h"
 #include "transport/tls/openssl_binding.h"
+#include "transport/tls/ssl_exceptions.h"
+#include "transport/tls/ssl_io_handler.h"
 
 namespace vornel {
 namespace {
@@ -65,6 +73,76 @@ TEST_F(OpenSSLMissing, AFailedLoadLeavesNothingAndTheNextCallStartsOver) {
   EXPECT_TRUE(LoadOpenSSLLibrary());
   EXPECT_TRUE(OpenSSLFailedLoadList().empty());
   EXPECT_NE(OpenSSLEntries().SSL_new, nullptr);
+}
+
+// A listening socket on 127.0.0.1 that the test accepts from itself.
+class TListener {
+ public:
+  TListener() {
+    FFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(FFd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(FFd, 4);
+    socklen_t n = sizeof a;
+    ::getsockname(FFd, reinterpret_cast<sockaddr*>(&a), &n);
+    FPort = ntohs(a.sin_port);
+  }
+  ~TListener() { ::close(FFd); }
+  std::uint16_t Port() const { return FPort; }
+  // The next connection that the kernel has queued, or -1.
+  int Accept() {
+    pollfd p{FFd, POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1)
+      return -1;
+    return ::accept(FFd, nullptr, nullptr);
+  }
+
+ private:
+  int FFd;
+  std::uint16_t FPort = 0;
+};
+
+std::string Receive(int fd) {
+  char buffer[256];
+  pollfd p{fd, POLLIN, 0};
+  if (::poll(&p, 1, 5000) != 1)
+    return "(nothing)";
+  const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+  return n <= 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(n));
+}
+
+TEST_F(OpenSSLMissing, HttpsFailsAfterTheTcpConnectWhilePassThroughStaysPlain) {
+  GNetOpenSSLPath = FromUtf8(FEmptyDir);
+  TListener listener;
+  TNetSSLIOHandlerSocketOpenSSL handler;
+  TNetTCPClientCustom client;
+  client.SetIOHandler(&handler);
+  client.SetHost(u"127.0.0.1");
+  client.SetPort(listener.Port());
+
+  try {
+    client.Connect();
+    FAIL() << "connected without OpenSSL";
+  } catch (const ENetOSSLCouldNotLoadSSLLibrary& e) {
+    EXPECT_EQ(e.Message(), u"Could not load SSL library.");
+  }
+  EXPECT_FALSE(client.Connected());
+  const int first = listener.Accept();
+  ASSERT_GE(first, 0) << "no TCP connection was made";
+  EXPECT_EQ(Receive(first), "");  // closed again, and nothing was sent
+  ::close(first);
+
+  handler.SetPassThrough(true);
+  client.Connect();
+  EXPECT_TRUE(client.Connected());
+  const int second = listener.Accept();
+  ASSERT_GE(second, 0);
+  handler.Write(u"plain\r\n");
+  EXPECT_EQ(Receive(second), "plain\r\n");
+  client.Disconnect();
+  ::close(second);
 }
 
 }  // namespace

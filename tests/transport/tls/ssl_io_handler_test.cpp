@@ -1,0 +1,238 @@
+// The TLS handler against real peers on loopback: openssl s_server and a scripted
+// Python peer, with a test CA made at test time.
+#include "transport/tls/ssl_io_handler.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/memory_stream.h"
+#include "platform/text.h"
+#include "tls_test_support.h"
+#include "transport/net_exceptions.h"
+#include "transport/socket/socket_error.h"
+#include "transport/tcp_client.h"
+#include "transport/tls/openssl_binding.h"
+#include "transport/tls/ssl_exceptions.h"
+
+namespace vornel {
+namespace {
+
+using test::AnnouncedPort;
+using test::PythonPeer;
+using test::SServer;
+using test::TPeerProcess;
+using test::TTestPki;
+
+class SSLIOHandler : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Pki = new TTestPki();
+    // OpenSSL's default trust store is the test CA.
+    ::setenv("SSL_CERT_FILE", Pki->CA().c_str(), 1);
+    ::unsetenv("SSL_CERT_DIR");
+  }
+  static void TearDownTestSuite() {
+    delete Pki;
+    Pki = nullptr;
+  }
+
+  void SetUp() override {
+    FHandler = std::make_unique<TNetSSLIOHandlerSocketOpenSSL>();
+    FClient = std::make_unique<TNetTCPClientCustom>();
+    FClient->SetIOHandler(FHandler.get());
+    FHandler->OnStatusInfo = [this](const std::u16string& msg) { FStatus.push_back(msg); };
+  }
+  void TearDown() override {
+    FClient.reset();
+    FHandler.reset();
+  }
+
+  void Connect(const std::u16string& host, std::uint16_t port) {
+    FClient->SetHost(host);
+    FClient->SetPort(port);
+    FClient->Connect();
+  }
+
+  std::string Version() const {
+    return OpenSSLEntries().SSL_get_version(FHandler->SSLSocket()->Session());
+  }
+
+  static TTestPki* Pki;
+  std::unique_ptr<TNetSSLIOHandlerSocketOpenSSL> FHandler;
+  std::unique_ptr<TNetTCPClientCustom> FClient;
+  std::vector<std::u16string> FStatus;
+};
+
+TTestPki* SSLIOHandler::Pki = nullptr;
+
+bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+TEST_F(SSLIOHandler, DefaultOptionsNegotiateTls12Or13AndCarryData) {
+  TPeerProcess server(SServer(*Pki, "valid"));
+  Connect(u"127.0.0.1", AnnouncedPort(server));
+  EXPECT_TRUE(Version() == "TLSv1.3" || Version() == "TLSv1.2") << Version();
+  EXPECT_FALSE(FHandler->PassThrough());
+  ASSERT_FALSE(FStatus.empty());
+  EXPECT_TRUE(StartsWith(FStatus.back(), u"Cipher: name = ")) << ToUtf8(FStatus.back());
+
+  FHandler->Write(u"GET / HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(FHandler->ReadLn(), u"HTTP/1.0 200 ok");
+}
+
+TEST_F(SSLIOHandler, AServerOfferingOnlyTls10IsRefused) {
+  TPeerProcess server(SServer(*Pki, "valid", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
+  const std::uint16_t port = AnnouncedPort(server);
+  try {
+    Connect(u"127.0.0.1", port);
+    FAIL() << "connected with " << Version();
+  } catch (const ENetOSSLUnderlyingCryptoError& e) {
+    EXPECT_TRUE(StartsWith(e.Message(), u"Error connecting with SSL.\r\n")) << e.what();
+    EXPECT_GT(e.Message().size(), 28u);
+  }
+  EXPECT_FALSE(FClient->Connected());
+  EXPECT_EQ(FHandler->SSLSocket(), nullptr);  // closed by the connection
+  EXPECT_EQ(FHandler->SSLContext(), nullptr);
+}
+
+TEST_F(SSLIOHandler, TheServerNameIsTheHostOfURIToCheckElseHost) {
+  const struct {
+    std::u16string uri, host;
+    std::string expected;
+  } cases[] = {
+      {u"https://sni.example:8443/download/set.zip?x=1", u"127.0.0.1", "sni.example"},
+      {u"https://user@[::1]/", u"127.0.0.1", "::1"},
+      {u"", u"localhost", "localhost"},
+  };
+  for (const auto& c : cases) {
+    TPeerProcess peer(PythonPeer(*Pki, "sni"));
+    const std::uint16_t port = AnnouncedPort(peer);
+    FHandler->SetURIToCheck(c.uri);
+    Connect(c.host, port);
+    EXPECT_EQ(peer.WaitFor("SNI "), c.expected) << ToUtf8(c.uri);
+    FClient->Disconnect();
+  }
+}
+
+TEST_F(SSLIOHandler, VerificationIsOffWhenVerifyModeIsEmptyAndStrictWithPeer) {
+  const struct {
+    const char* cert;
+    const char16_t* verifyText;  // null: accepted even when verified
+  } cases[] = {
+      {"valid", nullptr},
+      {"expired", u"certificate has expired"},
+      {"selfsigned", u"self-signed certificate"},
+      {"wrongname", u"hostname mismatch"},
+  };
+  for (const auto& c : cases) {
+    TPeerProcess server(SServer(*Pki, c.cert));
+    const std::uint16_t port = AnnouncedPort(server);
+
+    FHandler->SSLOptions().SetVerifyMode({});
+    Connect(u"localhost", port);
+    EXPECT_TRUE(FClient->Connected()) << c.cert;
+    FClient->Disconnect();
+
+    FHandler->SSLOptions().SetVerifyMode({sslvrfPeer});
+    if (!c.verifyText) {
+      EXPECT_NO_THROW(Connect(u"localhost", port)) << c.cert;
+      FClient->Disconnect();
+      continue;
+    }
+    try {
+      Connect(u"localhost", port);
+      ADD_FAILURE() << c.cert << " was accepted";
+    } catch (const ENetOpenSSLError& e) {
+      EXPECT_TRUE(StartsWith(e.Message(), u"Error connecting with SSL.\r\n")) << e.what();
+      EXPECT_NE(e.Message().find(c.verifyText), std::u16string::npos) << e.what();
+    }
+    EXPECT_FALSE(FClient->Connected());
+  }
+}
+
+TEST_F(SSLIOHandler, AServerThatClosesDuringTheHandshakeViolatesTheProtocol) {
+  TPeerProcess peer(PythonPeer(*Pki, "hangup"));
+  const std::uint16_t port = AnnouncedPort(peer);
+  try {
+    Connect(u"127.0.0.1", port);
+    FAIL() << "connected";
+  } catch (const ENetOSSLConnectError& e) {
+    EXPECT_EQ(e.Message(),
+              u"Error connecting with SSL.\r\nEOF was observed that violates the protocol");
+    EXPECT_EQ(e.ErrorCode(), SSL_ERROR_SYSCALL);
+    EXPECT_EQ(e.RetCode(), 0);
+  }
+  EXPECT_FALSE(FClient->Connected());
+}
+
+TEST_F(SSLIOHandler, ACloseNotificationAndABareTcpCloseAreBothAnOrderlyEnd) {
+  for (const char* mode : {"notify", "tcpclose"}) {
+    TPeerProcess peer(PythonPeer(*Pki, mode));
+    Connect(u"127.0.0.1", AnnouncedPort(peer));
+    TMemoryStream body;
+    FHandler->ReadStream(&body, -1, true);  // until the end, which must not raise
+    EXPECT_EQ(std::string(body.Bytes().begin(), body.Bytes().end()), "hello") << mode;
+    EXPECT_THROW(FHandler->ReadLn(), ENetConnClosedGracefully) << mode;
+    FClient->Disconnect();
+  }
+}
+
+TEST_F(SSLIOHandler, CloseSendsOneCloseNotificationWithoutWaitingForThePeers) {
+  TPeerProcess peer(PythonPeer(*Pki, "expectclose"));
+  Connect(u"127.0.0.1", AnnouncedPort(peer));
+  FClient->Disconnect();  // the peer never answers with its own notification
+  EXPECT_EQ(peer.ReadLine(20000).value_or("?"), "CLOSE_NOTIFY");
+  EXPECT_EQ(peer.ReadLine(20000).value_or("?"), "AFTER 0");
+}
+
+TEST_F(SSLIOHandler, BytesAlreadyDecryptedAreConsumedWithoutWaiting) {
+  constexpr int records = 400;
+  TPeerProcess peer(PythonPeer(*Pki, "records", std::to_string(records)));
+  const std::uint16_t port = AnnouncedPort(peer);
+  // Receives smaller than a record leave decrypted bytes inside OpenSSL; a wait
+  // on the socket alone would stall on the last record until the time-out.
+  FHandler->SetRecvBufferSize(16);
+  FClient->SetReadTimeout(5000);
+  Connect(u"127.0.0.1", port);
+  TBytes data;
+  FHandler->ReadBytes(data, records * 25);
+  ASSERT_EQ(data.size(), std::size_t(records * 25));
+  for (int i = 0; i < records; ++i)
+    ASSERT_EQ(data[std::size_t(i) * 25 + 24], 65 + i % 26) << i;
+}
+
+TEST_F(SSLIOHandler, ClearingPassThroughStartsTlsOnALiveConnection) {
+  TPeerProcess server(SServer(*Pki, "valid"));
+  const std::uint16_t port = AnnouncedPort(server);
+  FHandler->SetPassThrough(true);
+  Connect(u"127.0.0.1", port);
+  EXPECT_EQ(FHandler->SSLSocket(), nullptr);  // plain TCP so far
+  FHandler->SetPassThrough(false);
+  ASSERT_NE(FHandler->SSLSocket(), nullptr);
+  FHandler->Write(u"GET / HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(FHandler->ReadLn(), u"HTTP/1.0 200 ok");
+}
+
+TEST_F(SSLIOHandler, Tls10MethodStillBuildsATls10Context) {
+  TPeerProcess server(SServer(*Pki, "valid", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
+  const std::uint16_t port = AnnouncedPort(server);
+  FHandler->SSLOptions().SetMethod(sslvTLSv1);
+  const TNetOpenSSLEntries* e = nullptr;
+  FHandler->OnBeforeConnect = [&](TNetComponent&) { e = &OpenSSLEntries(); };
+  try {
+    Connect(u"127.0.0.1", port);  // whatever this OpenSSL allows at its security level
+    EXPECT_EQ(Version(), "TLSv1");
+    EXPECT_EQ(e->SSL_CTX_get_ssl_method(FHandler->SSLContext()->Context()),
+              e->TLSv1_client_method());
+  } catch (const ENetOpenSSLError& x) {
+    EXPECT_TRUE(StartsWith(x.Message(), u"Error connecting with SSL.\r\n")) << x.what();
+  }
+  EXPECT_NE(e, nullptr);  // OnBeforeConnect fired between the TCP connect and TLS
+}
+
+}  // namespace
+}  // namespace vornel
