@@ -205,6 +205,21 @@ TEST_F(SSLIOHandler, BytesAlreadyDecryptedAreConsumedWithoutWaiting) {
     ASSERT_EQ(data[std::size_t(i) * 25 + 24], 65 + i % 26) << i;
 }
 
+TEST_F(SSLIOHandler, APeerThatStopsInsideARecordTimesTheReceiveOut) {
+  TPeerProcess peer(PythonPeer(*Pki, "stall"));
+  const std::uint16_t port = AnnouncedPort(peer);
+  FClient->SetReadTimeout(1000);  // also the socket's time-out inside a record
+  Connect(u"127.0.0.1", port);
+  ASSERT_EQ(peer.WaitFor("STALLED"), "");
+  TBytes data;
+  try {
+    FHandler->ReadBytes(data, 1000);
+    FAIL() << "read " << data.size() << " bytes";
+  } catch (const ENetReadTimeout& e) {
+    EXPECT_EQ(e.Message(), u"Read timed out.");
+  }
+}
+
 TEST_F(SSLIOHandler, ClearingPassThroughStartsTlsOnALiveConnection) {
   TPeerProcess server(SServer(*Pki, "valid"));
   const std::uint16_t port = AnnouncedPort(server);

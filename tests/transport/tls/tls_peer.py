@@ -11,6 +11,8 @@ Modes:
   tcpclose     handshake, sends "hello", then closes TCP without a notification
   records      handshake, sends ARG records of 25 bytes each, then waits for the
                client to close
+  stall        handshake, then a record of 1000 bytes cut after its first 100
+               bytes; the rest never comes
   expectclose  handshake, then reads until the client's close notification;
                prints "CLOSE_NOTIFY" (or "RAGGED" for a bare TCP close) and
                "AFTER <n>": the bytes that followed the notification
@@ -28,6 +30,30 @@ def context(cert, key):
 
 def say(*words):
     print(*words, flush=True)
+
+
+def memory_handshake(conn, ctx):
+    """A server handshake over MemoryBIOs, so that records can be cut at will."""
+    incoming, outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
+    tls = ctx.wrap_bio(incoming, outgoing, server_side=True)
+    while True:
+        try:
+            tls.do_handshake()
+            break
+        except ssl.SSLWantReadError:
+            conn.sendall(outgoing.read())
+            incoming.write(conn.recv(65536))
+    conn.sendall(outgoing.read())
+    return tls, outgoing
+
+
+def stall(conn, ctx):
+    tls, outgoing = memory_handshake(conn, ctx)
+    tls.write(b"x" * 1000)
+    record = outgoing.read()
+    conn.sendall(record[:100])
+    say("STALLED")
+    conn.recv(1)  # until the client gives up and closes
 
 
 def expect_close(conn, ctx):
@@ -96,6 +122,9 @@ def main():
         conn.recv(4096)
         conn.close()
         say("CLOSED")
+        return
+    if mode == "stall":
+        stall(conn, ctx)
         return
     if mode == "expectclose":
         expect_close(conn, ctx)
