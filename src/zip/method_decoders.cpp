@@ -31,6 +31,8 @@ TArMethodDecoder ArMethodDecoder(std::uint16_t method) {
       return ArDecodeZstd;
     case cmXZ:
       return ArDecodeXz;
+    case cmPPMd:
+      return ArDecodePpmd;
     default:
       return nullptr;
   }

@@ -34,5 +34,6 @@ void ArDecodeReduced(TArDecodeJob& job);
 void ArDecodeImploded(TArDecodeJob& job);
 void ArDecodeXz(TArDecodeJob& job);
 void ArDecodeZstd(TArDecodeJob& job);
+void ArDecodePpmd(TArDecodeJob& job);
 
 }  // namespace vornel

@@ -689,6 +689,7 @@ std::uint32_t TArPpmdModel::CutOff(std::uint32_t c, unsigned order) {
 }
 
 void TArPpmdModel::RestoreModel(std::uint32_t c1) {
+  ++FRestorations;
   FMem.Text = 0;
   std::uint32_t c = FMaxContext;
   for (; c != c1; c = Suffix(c)) {

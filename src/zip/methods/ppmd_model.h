@@ -24,6 +24,9 @@ class TArPpmdModel {
   // The next symbol (0-255), -1 for the end mark, -2 for damaged data.
   int DecodeSymbol(TArPpmdRangeDecoder& rc);
 
+  // How often the memory ran full and the model was restarted or cut down.
+  unsigned Restorations() const { return FRestorations; }
+
  private:
   // An adaptive escape estimate of the secondary escape estimation.
   struct TSee {
@@ -94,6 +97,7 @@ class TArPpmdModel {
   unsigned FPrevSuccess = 0;
   std::int32_t FRunLength = 0;
   std::int32_t FInitRL = 0;
+  unsigned FRestorations = 0;
 
   std::uint16_t FBinSumm[25][64] = {};
   TSee FSee[24][32] = {};
