@@ -26,7 +26,8 @@ function(vornel_add_test name)
     list(APPEND properties LABELS "${T_LABELS}")
   endif()
   if(T_ENVIRONMENT)
-    list(APPEND properties ENVIRONMENT "${T_ENVIRONMENT}")
+    # Through env(1): a list value would not survive the test-property forwarding.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${T_ENVIRONMENT}")
   endif()
   include(GoogleTest)
   gtest_discover_tests(${name}
