@@ -105,15 +105,7 @@ void TUnpackStep::B_RozbalK2Click() {
   }
   FUnZipper.CloseArchive();
   DeleteFile(FState.CilDataFile);
-  FView.SetProgressPosition(TControl::ArPB_Main, 0);
-  FView.SetVisible(TControl::ArPB_Main, false);
-  TTaskbar& taskbar = FView.Taskbar();
-  taskbar.SetProgressState(tbpsNone);
-  taskbar.SetProgressValue(0);
-  taskbar.SetToolTip(u"");
-  FView.SetBusyCursor(false);
-  FState.UnZipperActive = false;
-  FView.SetEnabled(TControl::B_RozbalK2, true);
+  EndUnpacking();
   FView.ShowPage(TS_Step3);
 }
 
@@ -122,13 +114,9 @@ void TUnpackStep::ArUnZipper1ArchiveProgress() {
   taskbar.SetProgressValue(taskbar.ProgressValue() + 1);
 }
 
-void TUnpackStep::Recover() {
-  FUnZipper.CloseArchive();
-  FState.UnpackFailed = true;
+void TUnpackStep::EndUnpacking() {
   FView.SetProgressPosition(TControl::ArPB_Main, 0);
   FView.SetVisible(TControl::ArPB_Main, false);
-  FView.SetVisible(TControl::HTMText_Krok2_2, false);
-  FView.SetVisible(TControl::HTMText_Krok2_1, true);
   TTaskbar& taskbar = FView.Taskbar();
   taskbar.SetProgressState(tbpsNone);
   taskbar.SetProgressValue(0);
@@ -136,6 +124,14 @@ void TUnpackStep::Recover() {
   FView.SetBusyCursor(false);
   FState.UnZipperActive = false;
   FView.SetEnabled(TControl::B_RozbalK2, true);
+}
+
+void TUnpackStep::Recover() {
+  FUnZipper.CloseArchive();
+  FState.UnpackFailed = true;
+  FView.SetVisible(TControl::HTMText_Krok2_2, false);
+  FView.SetVisible(TControl::HTMText_Krok2_1, true);
+  EndUnpacking();
   FView.SetEnabled(TControl::ChB_Zaloha, true);
 }
 

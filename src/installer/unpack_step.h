@@ -36,6 +36,8 @@ class TUnpackStep {
 
  private:
   void ArUnZipper1ArchiveProgress();
+  // The bar, the taskbar, the cursor and the busy flag as after any unpacking.
+  void EndUnpacking();
   // After a failure: the page usable again, the download kept for another try.
   void Recover();
   // What a failed run left in the unpack folder, for the clean-up at close.
