@@ -15,6 +15,12 @@ class ENetUnknownProtocol : public ENetException {
   ENetUnknownProtocol() : ENetException(u"Unknown Protocol") {}
 };
 
+// An "https" request without a TLS-capable I/O handler.
+class ENetIOHandlerPropInvalid : public ENetException {
+ public:
+  ENetIOHandlerPropInvalid() : ENetException(u"IOHandler value is not valid") {}
+};
+
 class ENetReplyError : public ENetException {
  public:
   using ENetException::ENetException;

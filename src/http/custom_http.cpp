@@ -1,0 +1,799 @@
+#include "http/custom_http.h"
+
+#include <algorithm>
+
+#include "http/body_charset.h"
+#include "http/charset.h"
+#include "http/request_preparation.h"
+#include "http/text_helpers.h"
+#include "platform/text.h"
+#include "transport/net_exceptions.h"
+
+namespace vornel {
+
+namespace {
+
+// A body bound for a memory stream is read in pieces of this size, so that a
+// declared length is never allocated before its bytes arrive.
+constexpr std::int64_t kPieceSize = 1 << 20;
+
+bool IsMethod(const TNetHTTPRequest& request, std::u16string_view method) {
+  return SameTextAscii(request.Method, method) || SameTextAscii(request.MethodOverride, method);
+}
+
+bool IsChunked(const TNetHTTPResponse& response) {
+  return http_text::ContainsNoCase(response.TransferEncoding, u"chunked");
+}
+
+bool IsMultipart(const TNetHTTPResponse& response) {
+  return http_text::StartsWithNoCase(MediaTypeOf(response.ContentType), u"multipart/");
+}
+
+// Puts a stream pointer back when the scope ends.
+class TContentStreamSwap {
+ public:
+  TContentStreamSwap(TNetHTTPResponse& response, TStream* replacement)
+      : FResponse(response), FSaved(response.ContentStream) {
+    response.ContentStream = replacement;
+  }
+  ~TContentStreamSwap() { FResponse.ContentStream = FSaved; }
+  TContentStreamSwap(const TContentStreamSwap&) = delete;
+  TContentStreamSwap& operator=(const TContentStreamSwap&) = delete;
+
+ private:
+  TNetHTTPResponse& FResponse;
+  TStream* FSaved;
+};
+
+enum class TParseForm { None, Html, Xml };
+
+TParseForm ParseFormOf(const TNetHTTPResponse& response, TNetHTTPOptions options) {
+  const std::u16string media = MediaTypeOf(response.ContentType);
+  if ((SameTextAscii(media, u"text/html") || SameTextAscii(media, u"text/html-sandboxed") ||
+       SameTextAscii(media, u"application/xhtml+xml")) &&
+      !options.Has(hoNoParseMetaHTTPEquiv)) {
+    return TParseForm::Html;
+  }
+  const bool xmlType =
+      SameTextAscii(media, u"application/xml") ||
+      SameTextAscii(media, u"application/xml-external-parsed-entity") ||
+      SameTextAscii(media, u"application/xml-dtd") ||
+      (!http_text::StartsWithNoCase(media, u"text/") && http_text::EndsWithNoCase(media, u"+xml"));
+  if (xmlType && !options.Has(hoNoParseXmlCharset))
+    return TParseForm::Xml;
+  return TParseForm::None;
+}
+
+}  // namespace
+
+TNetCustomHTTP::TNetCustomHTTP() : FHTTPProto(std::make_unique<TNetHTTPProtocol>()) {
+  WireResponse(Response());
+}
+
+TNetCustomHTTP::~TNetCustomHTTP() = default;
+
+void TNetCustomHTTP::WireResponse(TNetHTTPResponse& AResponse) {
+  AResponse.ConnectionAlive = [this] {
+    if (Connected())
+      CheckForGracefulDisconnect(false);
+    return Connected();
+  };
+  AResponse.ComponentVersion = [this] { return ProtocolVersion; };
+}
+
+// --- Requests ---
+
+void TNetCustomHTTP::Get(const std::u16string& AURL, TStream& AResponseContent) {
+  DoRequest(u"GET", AURL, nullptr, &AResponseContent);
+}
+
+void TNetCustomHTTP::Get(const std::u16string& AURL, TStream& AResponseContent,
+                         TNetIgnoreReplies AIgnoreReplies) {
+  DoRequest(u"GET", AURL, nullptr, &AResponseContent, AIgnoreReplies);
+}
+
+namespace {
+
+// Runs a request into a memory stream and decodes the body with the response's charset.
+template <typename Request>
+std::u16string AsText(TNetCustomHTTP& http, Request request) {
+  TMemoryStream body;
+  request(body);
+  return DecodeWithCharSet(http.Response().CharSet, body.Memory(),
+                           static_cast<std::size_t>(body.Size()));
+}
+
+}  // namespace
+
+std::u16string TNetCustomHTTP::Get(const std::u16string& AURL) {
+  return AsText(*this, [&](TStream& s) { Get(AURL, s); });
+}
+
+std::u16string TNetCustomHTTP::Get(const std::u16string& AURL, TNetIgnoreReplies AIgnoreReplies) {
+  return AsText(*this, [&](TStream& s) { Get(AURL, s, AIgnoreReplies); });
+}
+
+void TNetCustomHTTP::Head(const std::u16string& AURL) {
+  DoRequest(u"HEAD", AURL, nullptr, nullptr);
+}
+
+void TNetCustomHTTP::Delete(const std::u16string& AURL, TStream& AResponseContent) {
+  DoRequest(u"DELETE", AURL, nullptr, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Delete(const std::u16string& AURL) {
+  return AsText(*this, [&](TStream& s) { Delete(AURL, s); });
+}
+
+void TNetCustomHTTP::Options(const std::u16string& AURL, TStream& AResponseContent) {
+  DoRequest(u"OPTIONS", AURL, nullptr, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Options(const std::u16string& AURL) {
+  return AsText(*this, [&](TStream& s) { Options(AURL, s); });
+}
+
+void TNetCustomHTTP::Trace(const std::u16string& AURL, TStream& AResponseContent) {
+  DoRequest(u"TRACE", AURL, nullptr, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Trace(const std::u16string& AURL) {
+  return AsText(*this, [&](TStream& s) { Trace(AURL, s); });
+}
+
+void TNetCustomHTTP::Put(const std::u16string& AURL, TStream& ASource, TStream& AResponseContent) {
+  DoRequest(u"PUT", AURL, &ASource, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Put(const std::u16string& AURL, TStream& ASource) {
+  return AsText(*this, [&](TStream& s) { Put(AURL, ASource, s); });
+}
+
+void TNetCustomHTTP::Patch(const std::u16string& AURL, TStream& ASource,
+                           TStream& AResponseContent) {
+  DoRequest(u"PATCH", AURL, &ASource, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Patch(const std::u16string& AURL, TStream& ASource) {
+  return AsText(*this, [&](TStream& s) { Patch(AURL, ASource, s); });
+}
+
+void TNetCustomHTTP::Post(const std::u16string& AURL, TStream& ASource, TStream& AResponseContent) {
+  // Without hoKeepOrigProtocol a post goes out as HTTP/1.0 on a fresh connection.
+  if (HTTPOptions.Has(hoKeepOrigProtocol)) {
+    DoRequest(u"POST", AURL, &ASource, &AResponseContent);
+    return;
+  }
+  if (Connected())
+    Disconnect();
+  const TNetHTTPProtocolVersion original = ProtocolVersion;
+  ProtocolVersion = pv1_0;
+  struct TRestore {
+    TNetCustomHTTP& Http;
+    TNetHTTPProtocolVersion Version;
+    ~TRestore() { Http.ProtocolVersion = Version; }
+  } restore{*this, original};
+  DoRequest(u"POST", AURL, &ASource, &AResponseContent);
+}
+
+std::u16string TNetCustomHTTP::Post(const std::u16string& AURL, TStream& ASource) {
+  return AsText(*this, [&](TStream& s) { Post(AURL, ASource, s); });
+}
+
+// --- Hooks ---
+
+void TNetCustomHTTP::ProcessCookies(TNetHTTPRequest&, TNetHTTPResponse&) {}
+void TNetCustomHTTP::SetCookies(const TNetURI&, TNetHTTPRequest&) {}
+bool TNetCustomHTTP::DoOnAuthorization(TNetHTTPRequest&, TNetHTTPResponse&) {
+  ++AuthRetries;
+  return false;
+}
+bool TNetCustomHTTP::DoOnProxyAuthorization(TNetHTTPRequest&, TNetHTTPResponse&) {
+  ++AuthProxyRetries;
+  return false;
+}
+
+bool TNetCustomHTTP::DoOnRedirect(std::u16string& VLocation, std::u16string& VMethod,
+                                  std::int32_t) {
+  bool handled = HandleRedirects;
+  if (OnRedirect)
+    OnRedirect(*this, VLocation, VMethod, handled);
+  return handled;
+}
+
+// --- The request cycle ---
+
+void TNetCustomHTTP::DoRequest(const std::u16string& AMethod, const std::u16string& AURL,
+                               TStream* ASource, TStream* AResponseContent,
+                               TNetIgnoreReplies AIgnoreReplies) {
+  RedirectCount = 0;
+  AuthRetries = 0;
+  AuthProxyRetries = 0;
+  FCloseAfterRequest = false;
+  const std::int64_t start = AResponseContent ? AResponseContent->Position() : 0;
+  TNetHTTPRequest& request = Request();
+  TNetHTTPResponse& response = Response();
+  request.URL = AURL;
+  request.Method = AMethod;
+  request.Source = ASource;
+  response.ContentStream = AResponseContent;
+
+  // On every way out the connection stays only when the response allows it.
+  struct TCleanUp {
+    TNetCustomHTTP& Http;
+    ~TCleanUp() {
+      try {
+        if (Http.FCloseAfterRequest || !Http.Response().KeepAlive())
+          Http.Disconnect();
+      } catch (...) {
+        Http.FCloseAfterRequest = true;
+      }
+    }
+  } cleanUp{*this};
+
+  try {
+    for (;;) {
+      PrepareRequest(request);
+      SetURIToCheck();
+      ConnectToHost(request, response);
+      do {
+        ReadStatusAndHeaders(request, response);
+      } while (response.ResponseCode() == 100);
+
+      const TNetHTTPWhatsNext next = ProcessResponse(request, response, AIgnoreReplies);
+      if (next == wnGoToURL) {
+        if (AResponseContent) {
+          AResponseContent->SetPosition(start);
+          AResponseContent->SetSize(start);
+        }
+        AuthRetries = 0;
+        AuthProxyRetries = 0;
+      } else if (next == wnAuthRequest) {
+        request.URL = AURL;
+      } else {
+        break;
+      }
+    }
+  } catch (const ENetHTTPMalformedResponse&) {
+    // What follows on the connection cannot be told apart from this response.
+    FCloseAfterRequest = true;
+    throw;
+  }
+}
+
+void TNetCustomHTTP::PrepareRequest(TNetHTTPRequest& ARequest) {
+  PrepareRequestURI(FURI, ARequest, ProtocolVersion);
+}
+
+TNetHTTPConnectionType TNetCustomHTTP::SetHostAndPort() {
+  std::u16string host;
+  std::uint16_t port = 0;
+  TNetHTTPConnectionType type;
+  if (ProxyParams.ProxyServer.empty()) {
+    if (Socket() && Socket()->Binding() && Socket()->Binding()->IPVersion() != FURI.IPVersion &&
+        Connected()) {
+      Disconnect();
+    }
+    host = FURI.Host;
+    port = TargetPortOf(FURI);
+    type = ConnectionTypeOf(FURI, false);
+  } else {
+    host = ProxyParams.ProxyServer;
+    port = static_cast<std::uint16_t>(ProxyParams.ProxyPort);
+    type = ConnectionTypeOf(FURI, true);
+  }
+  if ((!SameTextAscii(Host(), host) || Port() != port) && Connected())
+    Disconnect();
+  SetHost(host);
+  SetPort(port);
+  return type;
+}
+
+void TNetCustomHTTP::ConnectToHost(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  const std::u16string destination = FURI.Host + u":" + FURI.Port;
+  const TNetHTTPConnectionType type = SetHostAndPort();
+  if (type != ARequest.UseProxy ||
+      (type == ctSSLProxy && !SameTextAscii(destination, ARequest.Destination))) {
+    if (Connected())
+      Disconnect();
+  }
+  ARequest.UseProxy = type;
+  ARequest.Destination = destination;
+
+  bool tunnel = false;
+  switch (type) {
+    case ctNormal:
+      if (ProtocolVersion == pv1_0 && ARequest.Connection.empty()) {
+        ARequest.Connection = u"keep-alive";
+      }
+      break;
+    case ctSSL:
+    case ctSSLProxy:
+      ARequest.Connection.clear();
+      tunnel = type == ctSSLProxy && !Connected();
+      break;
+    case ctProxy:
+      ARequest.URL = FURI.GetURI();
+      if (ProtocolVersion == pv1_0 && ARequest.Connection.empty()) {
+        ARequest.ProxyConnection = u"keep-alive";
+      }
+      tunnel = HTTPOptions.Has(hoNonSSLProxyUseConnectVerb) && !Connected();
+      break;
+  }
+
+  std::u16string& encoding = ARequest.AcceptEncoding;
+  if (Compressor && Compressor->IsReady()) {
+    for (std::u16string_view name : {u"deflate", u"gzip"}) {
+      if (http_text::ContainsNoCase(encoding, name))
+        continue;
+      if (!encoding.empty())
+        encoding += u", ";
+      encoding += name;
+    }
+  }
+  if (!encoding.empty() && !http_text::ContainsNoCase(encoding, u"identity")) {
+    encoding += u", identity";
+  }
+
+  if (tunnel) {
+    CheckAndConnect(AResponse);
+    MakeTunnel(ARequest);
+  } else {
+    CheckAndConnect(AResponse);
+  }
+  BuildAndSendRequest(ARequest, &FURI);
+  if (ARequest.Source)
+    IOHandler()->Write(*ARequest.Source, 0, false);
+}
+
+void TNetCustomHTTP::CheckAndConnect(TNetHTTPResponse& AResponse) {
+  if (!AResponse.KeepAlive())
+    Disconnect();
+  if (IOHandler()) {
+    IOHandler()->InputBuffer().Clear();
+    CheckForGracefulDisconnect(false);
+  }
+  if (Connected())
+    return;
+  SetIPVersion(FURI.IPVersion);
+  PrepareTLSHandler(Request().UseProxy);
+  Connect();
+}
+
+void TNetCustomHTTP::MakeTunnel(TNetHTTPRequest& ARequest) {
+  TNetHTTPProtocol tunnel;
+  WireResponse(tunnel.Response);
+  tunnel.Request.Method = u"CONNECT";
+  tunnel.Request.URL = ARequest.Destination;
+  tunnel.Request.UserAgent = ARequest.UserAgent;
+  tunnel.Request.Host = ARequest.Host;
+  tunnel.Request.Pragma = u"no-cache";
+  tunnel.Request.ProxyConnection = u"keep-alive";
+  tunnel.Request.Accept.clear();
+  for (;;) {
+    BuildAndSendRequest(tunnel.Request, nullptr);
+    const std::u16string line = InternalReadLn();
+    tunnel.Response.SetResponseText(line.empty() ? u"HTTP/1.0 200 OK" : line);
+    RetrieveHeaders(tunnel.Response);
+    if (line.empty())
+      tunnel.Response.Connection = u"close";
+    ProcessCookies(tunnel.Request, tunnel.Response);
+    if (tunnel.Response.ResponseCode() / 100 == 2)
+      break;
+    // Only a repeat with new credentials can still open the tunnel; any other
+    // outcome must not let the request go out on a connection that has none.
+    if (ProcessResponse(tunnel.Request, tunnel.Response, {}) != wnAuthRequest) {
+      throw ENetHTTPProtocolException(tunnel.Response.ResponseText(),
+                                      tunnel.Response.ResponseCode(), {});
+    }
+    if (!Connected())
+      Connect();
+  }
+  if (ARequest.UseProxy == ctSSLProxy)
+    PrepareTLSHandler(ctSSL);
+}
+
+void TNetCustomHTTP::BuildAndSendRequest(TNetHTTPRequest& ARequest, const TNetURI* AURI) {
+  if (ARequest.Authentication)
+    ARequest.Authentication->SetRequest(ARequest.Method, ARequest.URL);
+  ARequest.SetHeaders();
+  ProxyParams.SetHeaders(ARequest.RawHeaders);
+  if (AURI)
+    SetCookies(*AURI, ARequest);
+
+  TNetIOHandler& handler = *IOHandler();
+  const bool opened = !handler.WriteBufferingActive();
+  if (opened)
+    handler.WriteBufferOpen();
+  try {
+    handler.WriteLn(RequestLine(ARequest, ProtocolVersion));
+    for (const std::u16string& line : ARequest.RawHeaders.Lines()) {
+      if (!line.empty())
+        handler.WriteLn(line);
+    }
+    handler.WriteLn();
+    if (opened)
+      handler.WriteBufferClose();
+  } catch (...) {
+    if (opened)
+      handler.WriteBufferCancel();
+    throw;
+  }
+}
+
+// --- Reading the response ---
+
+std::u16string TNetCustomHTTP::InternalReadLn() {
+  std::u16string line = IOHandler()->ReadLn();
+  if (IOHandler()->ReadLnTimedOut())
+    throw ENetReadTimeout();
+  return line;
+}
+
+void TNetCustomHTTP::ReadStatusAndHeaders(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  AResponse.SetResponseText(InternalReadLn());
+  RetrieveHeaders(AResponse);
+  ProcessCookies(ARequest, AResponse);
+}
+
+void TNetCustomHTTP::RetrieveHeaders(TNetHTTPResponse& AResponse) {
+  AResponse.Clear();
+  try {
+    std::int32_t count = 0;
+    for (;;) {
+      std::u16string line = InternalReadLn();
+      if (line.empty())
+        break;
+      if (MaxHeaderLines > 0 && ++count > MaxHeaderLines) {
+        throw ENetHTTPMalformedResponse(
+            u"The response has more than " + IntToText(MaxHeaderLines) + u" header lines.",
+            AResponse.ResponseCode());
+      }
+      AResponse.RawHeaders.Add(std::move(line));
+    }
+  } catch (const ENetConnClosedGracefully&) {
+    Disconnect();
+  }
+  AResponse.ProcessHeaders();
+}
+
+TNetHTTPWhatsNext TNetCustomHTTP::ProcessResponse(TNetHTTPRequest& ARequest,
+                                                  TNetHTTPResponse& AResponse,
+                                                  TNetIgnoreReplies AIgnoreReplies) {
+  const std::int32_t code = AResponse.ResponseCode();
+  const std::int32_t kind = code / 100;
+
+  if (OnHeadersAvailable) {
+    bool proceed = true;
+    OnHeadersAvailable(*this, AResponse.RawHeaders, proceed);
+    if (!proceed) {
+      FCloseAfterRequest = true;
+      return wnJustExit;
+    }
+  }
+
+  if (kind == 3 && code != 304) {
+    if (AResponse.Location.empty()) {
+      CheckException(ARequest, AResponse, AIgnoreReplies);
+      return wnJustExit;
+    }
+    ++RedirectCount;
+    std::u16string location = AResponse.Location;
+    std::u16string method = ARequest.Method;
+    if (!DoOnRedirect(location, method, RedirectCount)) {
+      CheckException(ARequest, AResponse, AIgnoreReplies);
+      return wnJustExit;
+    }
+    if (HandleRedirects && RedirectCount < RedirectMaximum) {
+      ARequest.URL = location;
+      if (code == 303 || (code == 302 && HTTPOptions.Has(hoTreat302Like303))) {
+        ARequest.Source = nullptr;
+        ARequest.Method = u"GET";
+      } else {
+        ARequest.Method = method;
+      }
+      ARequest.MethodOverride.clear();
+      if (Connected())
+        DiscardContent(ARequest, AResponse);
+      return wnGoToURL;
+    }
+    AResponse.Location = location;
+    if (Connected())
+      DiscardContent(ARequest, AResponse);
+    return wnJustExit;
+  }
+
+  if (kind == 2) {
+    if (IsMethod(ARequest, u"HEAD") || code == 204) {
+      DiscardContent(ARequest, AResponse);
+    } else {
+      ReadContent(ARequest, AResponse);
+    }
+    return wnJustExit;
+  }
+
+  if (code == 401 || code == 407) {
+    const bool proxy = code == 407;
+    const bool exhausted =
+        proxy ? AuthProxyRetries >= MaxAuthRetries : AuthRetries >= MaxAuthRetries;
+    if (exhausted || !(proxy ? DoOnProxyAuthorization(ARequest, AResponse)
+                             : DoOnAuthorization(ARequest, AResponse))) {
+      std::unique_ptr<TNetAuthentication>& auth =
+          proxy ? ProxyParams.Authentication : ARequest.Authentication;
+      if (auth)
+        auth->Reset();
+      CheckException(ARequest, AResponse, AIgnoreReplies);
+      return wnJustExit;
+    }
+    if (HTTPOptions.Has(hoInProcessAuth)) {
+      DiscardContent(ARequest, AResponse);
+      return wnAuthRequest;
+    }
+    ReadContent(ARequest, AResponse);
+    return wnJustExit;
+  }
+
+  CheckException(ARequest, AResponse, AIgnoreReplies);
+  return wnJustExit;
+}
+
+void TNetCustomHTTP::CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
+                                    TNetIgnoreReplies AIgnoreReplies) {
+  const std::int32_t code = AResponse.ResponseCode();
+  bool raise = true;
+  bool discard = true;
+  if (HTTPOptions.Has(hoNoProtocolErrorException) ||
+      std::find(AIgnoreReplies.begin(), AIgnoreReplies.end(), code) != AIgnoreReplies.end()) {
+    raise = false;
+    discard = !HTTPOptions.Has(hoWantProtocolErrorContent);
+  }
+  std::unique_ptr<TMemoryStream> errorBody;
+  if (raise)
+    errorBody = std::make_unique<TMemoryStream>();
+  {
+    TContentStreamSwap swap(AResponse,
+                            (raise || discard) ? errorBody.get() : AResponse.ContentStream);
+    try {
+      if (ShouldRead(ARequest, AResponse))
+        ReadResult(AResponse);
+    } catch (const ENetConnClosedGracefully&) {
+      Disconnect();
+    }
+  }
+  if (raise) {
+    std::u16string text = DecodeWithCharSet(AResponse.CharSet, errorBody->Memory(),
+                                            static_cast<std::size_t>(errorBody->Size()));
+    errorBody.reset();
+    throw ENetHTTPProtocolException(AResponse.ResponseText(), code, std::move(text));
+  }
+}
+
+void TNetCustomHTTP::DiscardContent(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  TContentStreamSwap swap(AResponse, nullptr);
+  try {
+    if (ShouldRead(ARequest, AResponse))
+      ReadResult(AResponse);
+  } catch (const ENetConnClosedGracefully&) {
+    Disconnect();
+  }
+}
+
+void TNetCustomHTTP::ReadContent(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  if (ShouldRead(ARequest, AResponse))
+    ReadResult(AResponse);
+}
+
+bool TNetCustomHTTP::PendingData(int ATimeout) {
+  if (!IOHandler())
+    return false;
+  if (!IOHandler()->InputBufferIsEmpty())
+    return true;
+  IOHandler()->CheckForDataOnSource(ATimeout);
+  return !IOHandler()->InputBufferIsEmpty();
+}
+
+bool TNetCustomHTTP::ShouldRead(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  bool allowed = true;
+  if (IsChunked(AResponse)) {
+    allowed = !HTTPOptions.Has(hoNoReadChunked);
+  } else if (AResponse.HasContentLength()) {
+    allowed = AResponse.ContentLength > 0;
+  } else if (IsMultipart(AResponse)) {
+    allowed = !HTTPOptions.Has(hoNoReadMultipartMIME);
+  }
+  if (!allowed)
+    return false;
+  const std::int32_t code = AResponse.ResponseCode();
+  if (IsMethod(ARequest, u"HEAD") || code / 100 == 1 || code == 204 || code == 304) {
+    return HTTPOptions.Has(hoWaitForUnexpectedData) && PendingData(100);
+  }
+  if (code / 100 == 3)
+    return PendingData(5000);
+  return true;
+}
+
+void TNetCustomHTTP::ReadResult(TNetHTTPResponse& AResponse) {
+  TStream* const target = AResponse.ContentStream;
+  const TParseForm form = target ? ParseFormOf(AResponse, HTTPOptions) : TParseForm::None;
+
+  // HTML and XML are scanned in memory; a caller's memory stream is scanned in place.
+  std::unique_ptr<TMemoryStream> parseBuffer;
+  if (form != TParseForm::None && !dynamic_cast<TMemoryStream*>(target)) {
+    parseBuffer = std::make_unique<TMemoryStream>();
+  }
+  TContentStreamSwap swap(AResponse, parseBuffer ? parseBuffer.get() : target);
+  TStream* const into = AResponse.ContentStream;
+  const std::int64_t scanStart = into ? into->Position() : 0;
+
+  const bool decode = into && Compressor && Compressor->IsReady() &&
+                      (SameTextAscii(AResponse.ContentEncoding, u"deflate") ||
+                       SameTextAscii(AResponse.ContentEncoding, u"gzip"));
+  if (decode) {
+    TMemoryStream encoded;
+    ReadBody(AResponse, &encoded);
+    encoded.SetPosition(0);
+    if (SameTextAscii(AResponse.ContentEncoding, u"gzip")) {
+      Compressor->DecompressGZipStream(encoded, *into);
+    } else {
+      Compressor->DecompressDeflateStream(encoded, *into);
+    }
+  } else {
+    ReadBody(AResponse, into);
+  }
+
+  if (form == TParseForm::None)
+    return;
+  auto* memory = static_cast<TMemoryStream*>(into);
+  const std::uint8_t* data = memory->Memory() + scanStart;
+  const std::size_t size =
+      static_cast<std::size_t>(std::max<std::int64_t>(memory->Size() - scanStart, 0));
+  if (form == TParseForm::Html) {
+    ProcessMetaHTTPEquiv(AResponse, data, size);
+  } else {
+    AResponse.CharSet = DetectXmlCharSet(data, size);
+  }
+  if (parseBuffer) {
+    parseBuffer->SetPosition(0);
+    if (parseBuffer->Size() > 0)
+      target->WriteBuffer(parseBuffer->Memory(), parseBuffer->Size());
+  }
+}
+
+void TNetCustomHTTP::ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std::uint8_t* AData,
+                                          std::size_t ASize) {
+  const TMetaHTTPEquiv meta = ScanMetaHTTPEquiv(AData, ASize);
+  AResponse.MetaHTTPEquiv.Clear();
+  for (const auto& [name, value] : meta.Fields)
+    AResponse.MetaHTTPEquiv.RawHeaders.SetValue(name, value);
+  if (!meta.Fields.empty()) {
+    AResponse.MetaHTTPEquiv.ProcessHeaders();
+    for (const auto& [name, value] : meta.Fields)
+      AResponse.RawHeaders.SetValue(name, value);
+    AResponse.ProcessHeaders();
+  }
+  if (!meta.CharSet.empty())
+    AResponse.CharSet = meta.CharSet;
+}
+
+void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
+  if (IsChunked(AResponse)) {
+    ReadChunked(AResponse, ATarget);
+  } else if (AResponse.HasContentLength() && AResponse.ContentLength > 0) {
+    try {
+      ReadCounted(ATarget, AResponse.ContentLength);
+    } catch (const ENetConnClosedGracefully&) {
+      // The stream keeps what arrived.
+    }
+  } else if (AResponse.HasContentLength()) {
+    // Length 0: nothing to read.
+  } else if (IsMultipart(AResponse)) {
+    ReadMIME(AResponse, ATarget);
+  } else if (ATarget) {
+    IOHandler()->ReadStream(ATarget, -1, true);
+  } else {
+    IOHandler()->DiscardAll();
+  }
+}
+
+void TNetCustomHTTP::ReadCounted(TStream* ATarget, std::int64_t ACount) {
+  TNetIOHandler& handler = *IOHandler();
+  if (!ATarget) {
+    handler.Discard(ACount);
+  } else if (!dynamic_cast<TMemoryStream*>(ATarget)) {
+    handler.ReadStream(ATarget, ACount, false);
+  } else {
+    // One scope around the pieces, so the events are those of one counted read.
+    TNetWorkBracket bracket(*this, wmRead, ACount);
+    for (std::int64_t left = ACount; left > 0;) {
+      const std::int64_t piece = std::min(left, kPieceSize);
+      handler.ReadStream(ATarget, piece, false);
+      left -= piece;
+    }
+  }
+}
+
+std::int32_t TNetCustomHTTP::ChunkSize() {
+  std::u16string line = InternalReadLn();
+  line = http_text::Trim(http_text::Fetch(line, u";"));
+  const std::optional<std::int64_t> size = http_text::ParseHex(line);
+  if (!size)
+    return 0;
+  if (*size > INT32_MAX) {
+    throw ENetHTTPMalformedResponse(u"Invalid chunk size: " + line, Response().ResponseCode());
+  }
+  return static_cast<std::int32_t>(*size);
+}
+
+void TNetCustomHTTP::ReadChunked(TNetHTTPResponse& AResponse, TStream* ATarget) {
+  DoStatus(hsStatusText, {u"Chunk Started"});
+  TNetWorkBracket bracket(*this, wmRead, 0);
+  for (std::int32_t size = ChunkSize(); size != 0; size = ChunkSize()) {
+    if (ATarget && OnChunkReceived) {
+      TBytes chunk;
+      IOHandler()->ReadBytes(chunk, size, false);
+      OnChunkReceived(*this, chunk);
+      if (!chunk.empty()) {
+        ATarget->WriteBuffer(chunk.data(), static_cast<std::int64_t>(chunk.size()));
+      }
+    } else {
+      ReadCounted(ATarget, size);
+    }
+    InternalReadLn();
+  }
+  std::int32_t count = static_cast<std::int32_t>(AResponse.RawHeaders.Count());
+  for (std::u16string line = InternalReadLn(); !line.empty(); line = InternalReadLn()) {
+    if (MaxHeaderLines > 0 && ++count > MaxHeaderLines) {
+      throw ENetHTTPMalformedResponse(
+          u"The response has more than " + IntToText(MaxHeaderLines) + u" header lines.",
+          AResponse.ResponseCode());
+    }
+    AResponse.RawHeaders.Add(std::move(line));
+  }
+}
+
+void TNetCustomHTTP::ReadMIME(TNetHTTPResponse& AResponse, TStream* ATarget) {
+  const std::u16string boundary = ExtractHeaderSubItem(AResponse.ContentType, u"boundary");
+  const std::string delimiter = "--" + http_text::ToAscii(boundary) + "--";
+  const TBytes pattern(delimiter.begin(), delimiter.end());
+  const int length = static_cast<int>(pattern.size());
+  TNetIOHandler& handler = *IOHandler();
+  TNetBuffer& buffer = handler.InputBuffer();
+  auto move = [&](int count) {
+    if (count <= 0)
+      return;
+    if (ATarget) {
+      buffer.ExtractToStream(ATarget, count);
+    } else {
+      buffer.Remove(count);
+    }
+  };
+  TNetWorkBracket bracket(*this, wmRead, 0);
+  try {
+    for (;;) {
+      const int at = buffer.IndexOf(pattern);
+      if (at >= 0) {
+        move(at + length);
+        InternalReadLn();
+        break;
+      }
+      move(buffer.Size() - length + 1);
+      // Waits briefly instead of polling in a tight loop.
+      handler.CheckForDataOnSource(50);
+      handler.CheckForDisconnect(true, true);
+    }
+  } catch (const ENetConnClosedGracefully&) {
+    move(buffer.Size());
+  }
+}
+
+// --- TLS ---
+
+void TNetCustomHTTP::PrepareTLSHandler(TNetHTTPConnectionType AType) {
+  if (AType == ctSSL || AType == ctSSLProxy) {
+    throw ENetIOHandlerPropInvalid();
+  }
+}
+
+void TNetCustomHTTP::SetURIToCheck() {}
+
+}  // namespace vornel

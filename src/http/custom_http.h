@@ -1,0 +1,157 @@
+// The HTTP client component: a TCP client that sends one request at a time and
+// copies the response body into a stream.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "http/compressor.h"
+#include "http/http_exceptions.h"
+#include "http/http_types.h"
+#include "http/proxy_connection_info.h"
+#include "http/request_header_info.h"
+#include "http/response_header_info.h"
+#include "http/uri.h"
+#include "platform/memory_stream.h"
+#include "transport/tcp_client.h"
+
+namespace vornel {
+
+class TNetCustomHTTP;
+
+using TNetHTTPRedirectEvent = std::function<void(TNetCustomHTTP& ASender, std::u16string& VLocation,
+                                                 std::u16string& VMethod, bool& VHandled)>;
+using TNetHTTPHeadersAvailableEvent =
+    std::function<void(TNetCustomHTTP& ASender, TNetHeaderList& AHeaders, bool& VContinue)>;
+using TNetHTTPChunkReceivedEvent = std::function<void(TNetCustomHTTP& ASender, TBytes& VChunk)>;
+
+// Status codes that do not raise.
+using TNetIgnoreReplies = std::span<const std::int16_t>;
+
+// The request and the response of one exchange.
+struct TNetHTTPProtocol {
+  TNetHTTPRequest Request;
+  TNetHTTPResponse Response;
+};
+
+class TNetCustomHTTP : public TNetTCPClientCustom {
+ public:
+  TNetCustomHTTP();
+  ~TNetCustomHTTP() override;
+
+  // --- Requests ---
+  void Get(const std::u16string& AURL, TStream& AResponseContent);
+  void Get(const std::u16string& AURL, TStream& AResponseContent, TNetIgnoreReplies AIgnoreReplies);
+  std::u16string Get(const std::u16string& AURL);
+  std::u16string Get(const std::u16string& AURL, TNetIgnoreReplies AIgnoreReplies);
+  void Head(const std::u16string& AURL);
+  void Delete(const std::u16string& AURL, TStream& AResponseContent);
+  std::u16string Delete(const std::u16string& AURL);
+  void Options(const std::u16string& AURL, TStream& AResponseContent);
+  std::u16string Options(const std::u16string& AURL);
+  void Trace(const std::u16string& AURL, TStream& AResponseContent);
+  std::u16string Trace(const std::u16string& AURL);
+  void Put(const std::u16string& AURL, TStream& ASource, TStream& AResponseContent);
+  std::u16string Put(const std::u16string& AURL, TStream& ASource);
+  void Patch(const std::u16string& AURL, TStream& ASource, TStream& AResponseContent);
+  std::u16string Patch(const std::u16string& AURL, TStream& ASource);
+  void Post(const std::u16string& AURL, TStream& ASource, TStream& AResponseContent);
+  std::u16string Post(const std::u16string& AURL, TStream& ASource);
+
+  // The request cycle behind every request; a null AResponseContent discards the body.
+  void DoRequest(const std::u16string& AMethod, const std::u16string& AURL, TStream* ASource,
+                 TStream* AResponseContent, TNetIgnoreReplies AIgnoreReplies = {});
+
+  std::int32_t ResponseCode() { return Response().ResponseCode(); }
+  const std::u16string& ResponseText() { return Response().ResponseText(); }
+
+  // --- Settings ---
+  bool AllowCookies = true;
+  bool HandleRedirects = false;
+  std::int32_t RedirectMaximum = 15;
+  TNetHTTPProtocolVersion ProtocolVersion = pv1_1;
+  TNetHTTPOptions HTTPOptions{hoForceEncodeParams};
+  std::int32_t MaxAuthRetries = 3;
+  // More header lines than this (when positive) make the response corrupt.
+  std::int32_t MaxHeaderLines = 255;
+  TNetProxyConnectionInfo ProxyParams;
+  // Not owned; must outlive its use by this component.
+  TNetZLibCompressorBase* Compressor = nullptr;
+
+  TNetHTTPRequest& Request() { return FHTTPProto->Request; }
+  TNetHTTPResponse& Response() { return FHTTPProto->Response; }
+  // The URI of the current request; relative URLs are resolved against it.
+  TNetURI& URL() { return FURI; }
+
+  // --- Run-time state ---
+  std::int32_t RedirectCount = 0;
+  std::int32_t AuthRetries = 0;
+  std::int32_t AuthProxyRetries = 0;
+
+  // --- Events ---
+  TNetHTTPRedirectEvent OnRedirect;
+  TNetHTTPHeadersAvailableEvent OnHeadersAvailable;
+  TNetHTTPChunkReceivedEvent OnChunkReceived;
+
+ protected:
+  // Cookies and authorisation; the component's own answers take nothing and
+  // find no credentials.
+  virtual void ProcessCookies(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  virtual void SetCookies(const TNetURI& AURI, TNetHTTPRequest& ARequest);
+  virtual bool DoOnAuthorization(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  virtual bool DoOnProxyAuthorization(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  // The answer starts as HandleRedirects; OnRedirect may change it.
+  virtual bool DoOnRedirect(std::u16string& VLocation, std::u16string& VMethod,
+                            std::int32_t ARedirectCount);
+
+  void PrepareRequest(TNetHTTPRequest& ARequest);
+  void ConnectToHost(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  void BuildAndSendRequest(TNetHTTPRequest& ARequest, const TNetURI* AURI);
+
+ private:
+  TNetHTTPConnectionType SetHostAndPort();
+  void CheckAndConnect(TNetHTTPResponse& AResponse);
+  void MakeTunnel(TNetHTTPRequest& ARequest);
+  bool KeepAliveOf(TNetHTTPResponse& AResponse);
+  void WireResponse(TNetHTTPResponse& AResponse);
+
+  // TLS: whether a TLS-capable handler is assigned, making one when none is;
+  // setting its target and pass-through.
+  void PrepareTLSHandler(TNetHTTPConnectionType AType);
+  void SetURIToCheck();
+
+  std::u16string InternalReadLn();
+  void ReadStatusAndHeaders(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  void RetrieveHeaders(TNetHTTPResponse& AResponse);
+  TNetHTTPWhatsNext ProcessResponse(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
+                                    TNetIgnoreReplies AIgnoreReplies);
+  void CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
+                      TNetIgnoreReplies AIgnoreReplies);
+  void DiscardContent(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  void ReadContent(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  bool ShouldRead(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
+  bool PendingData(int ATimeout);
+  void ReadResult(TNetHTTPResponse& AResponse);
+  void ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget);
+  // A counted read; a memory stream is filled piece by piece instead of being
+  // enlarged to the declared count first.
+  void ReadCounted(TStream* ATarget, std::int64_t ACount);
+  void ReadChunked(TNetHTTPResponse& AResponse, TStream* ATarget);
+  std::int32_t ChunkSize();
+  void ReadMIME(TNetHTTPResponse& AResponse, TStream* ATarget);
+  void ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std::uint8_t* AData,
+                            std::size_t ASize);
+
+  TNetURI FURI;
+  std::unique_ptr<TNetHTTPProtocol> FHTTPProto;
+  bool FCloseAfterRequest = false;
+};
+
+// The component as applications place it.
+class TNetHTTP : public TNetCustomHTTP {};
+
+}  // namespace vornel

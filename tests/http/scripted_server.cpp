@@ -1,0 +1,154 @@
+#include "scripted_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace vornel::test {
+
+namespace {
+
+bool SendAll(int socket, const std::string& bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0)
+      return false;
+    sent += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::size_t ContentLengthOf(const std::string& head) {
+  std::string lower = head;
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::size_t at = lower.find("\r\ncontent-length:");
+  if (at == std::string::npos)
+    return 0;
+  return std::stoul(head.substr(at + 17));
+}
+
+}  // namespace
+
+TScriptedServer::TScriptedServer(std::vector<TConnectionScript> connections) {
+  FListener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (FListener < 0 || bind(FListener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      listen(FListener, 16) != 0 ||
+      getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("scripted server: no listener");
+  }
+  FPort = ntohs(address.sin_port);
+  FThread = std::thread([this, c = std::move(connections)]() mutable { Run(std::move(c)); });
+}
+
+TScriptedServer::~TScriptedServer() {
+  shutdown(FListener, SHUT_RDWR);
+  Finish();
+  close(FListener);
+}
+
+void TScriptedServer::Finish() {
+  if (FThread.joinable())
+    FThread.join();
+}
+
+std::u16string TScriptedServer::Url(const std::string& path) const {
+  const std::string text = "http://127.0.0.1:" + std::to_string(FPort) + path;
+  return std::u16string(text.begin(), text.end());
+}
+
+std::vector<std::string> TScriptedServer::Requests() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return FRequests;
+}
+
+void TScriptedServer::Run(std::vector<TConnectionScript> connections) {
+  for (const TConnectionScript& script : connections) {
+    const int client = accept(FListener, nullptr, nullptr);
+    if (client < 0)
+      return;
+    ++FAccepted;
+    Serve(client, script);
+  }
+}
+
+bool TScriptedServer::ReadRequest(int socket, std::string& pending) {
+  char block[4096];
+  std::size_t end;
+  while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
+    const ssize_t n = recv(socket, block, sizeof block, 0);
+    if (n <= 0)
+      return false;
+    pending.append(block, static_cast<std::size_t>(n));
+  }
+  const std::size_t total = end + 4 + ContentLengthOf(pending.substr(0, end + 2));
+  while (pending.size() < total) {
+    const ssize_t n = recv(socket, block, sizeof block, 0);
+    if (n <= 0)
+      return false;
+    pending.append(block, static_cast<std::size_t>(n));
+  }
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    FRequests.push_back(pending.substr(0, total));
+  }
+  pending.erase(0, total);
+  return true;
+}
+
+void TScriptedServer::Serve(int socket, const TConnectionScript& script) {
+  std::string pending;
+  bool open = true;
+  for (const TScriptStep& step : script) {
+    if (step.ReadRequest && !ReadRequest(socket, pending)) {
+      open = false;
+      break;
+    }
+    SendAll(socket, step.Reply);
+    if (step.After == TScriptStep::Reset) {
+      linger hard{1, 0};
+      setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+      close(socket);
+      return;
+    }
+    if (step.After == TScriptStep::Close) {
+      open = false;
+      break;
+    }
+  }
+  // Keep the connection until the client lets it go.
+  if (open) {
+    char block[4096];
+    while (recv(socket, block, sizeof block, 0) > 0) {
+    }
+  } else {
+    shutdown(socket, SHUT_WR);
+    pollfd wait{socket, POLLIN, 0};
+    char block[4096];
+    while (poll(&wait, 1, 2000) > 0 && recv(socket, block, sizeof block, 0) > 0) {
+    }
+  }
+  close(socket);
+}
+
+std::string Reply(const std::string& statusLine, const std::vector<std::string>& headers,
+                  const std::string& body, bool withLength) {
+  std::string text = statusLine + "\r\n";
+  for (const std::string& header : headers)
+    text += header + "\r\n";
+  if (withLength)
+    text += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  return text + "\r\n" + body;
+}
+
+}  // namespace vornel::test
