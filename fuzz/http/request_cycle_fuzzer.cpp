@@ -1,0 +1,66 @@
+// Plays arbitrary server bytes into the request cycle. The first byte picks the
+// component's options and the receive size; the rest is what the server sends.
+// Only the exceptions of the network classes may leave a request.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "http/custom_http.h"
+#include "memory_io_handler.h"
+
+namespace {
+
+// Counts what it is given and keeps none of it; setting the size changes nothing.
+class TDiscardStream : public vornel::TStream {
+ public:
+  std::int64_t Read(void*, std::int64_t) override { return 0; }
+  std::int64_t Write(const void*, std::int64_t count) override {
+    FPosition += count;
+    return count;
+  }
+  std::int64_t Seek(std::int64_t offset, vornel::TSeekOrigin origin) override {
+    if (origin == vornel::soBeginning)
+      FPosition = offset;
+    if (origin == vornel::soCurrent)
+      FPosition += offset;
+    return FPosition;
+  }
+  std::int64_t Size() override { return FPosition; }
+  void SetSize(std::int64_t) override {}
+
+ private:
+  std::int64_t FPosition = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1)
+    return 0;
+  const std::uint8_t flags = data[0];
+  vornel::TNetHTTP http;
+  http.SetIOHandler(
+      std::make_unique<vornel::TMemoryIOHandler>(data + 1, size - 1, 1 + (flags >> 5) * 977));
+  vornel::TNetCompressorZLib zlib;
+  if (flags & 1)
+    http.HandleRedirects = true;
+  if (flags & 2)
+    http.HTTPOptions.Include(vornel::hoNoProtocolErrorException);
+  if (flags & 4)
+    http.HTTPOptions.Include(vornel::hoWantProtocolErrorContent);
+  if (flags & 8)
+    http.Compressor = &zlib;
+  if (flags & 16)
+    http.ProtocolVersion = vornel::pv1_0;
+  TDiscardStream sink;
+  vornel::TMemoryStream memory;
+  try {
+    if (flags & 128) {
+      http.Get(u"http://fuzz.invalid/a/b.html", memory);
+    } else {
+      http.Get(u"http://fuzz.invalid/a/b.zip", sink);
+    }
+  } catch (const vornel::ENetException&) {
+  }
+  return 0;
+}

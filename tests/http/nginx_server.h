@@ -1,0 +1,48 @@
+// nginx on loopback for tests: started with a configuration of its own in a
+// temporary folder, serving the files the test puts under Root(), stopped when
+// the object goes. With TLS, a test CA and a server certificate for 127.0.0.1 and
+// localhost are made with the openssl tool first.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vornel::test {
+
+class TNginxServer {
+ public:
+  explicit TNginxServer(bool withTLS = false);
+  ~TNginxServer();
+  TNginxServer(const TNginxServer&) = delete;
+  TNginxServer& operator=(const TNginxServer&) = delete;
+
+  // True when nginx is installed and answered; tests skip otherwise.
+  bool Running() const { return FPid > 0; }
+  const std::string& Root() const { return FRoot; }
+  const std::string& Folder() const { return FFolder; }
+  // The CA certificate that signed the server's certificate.
+  std::string CAFile() const { return FFolder + "/ca.pem"; }
+  std::uint16_t Port() const { return FPort; }
+  std::uint16_t TLSPort() const { return FTLSPort; }
+  std::u16string Url(const std::string& path) const;
+  std::u16string TLSUrl(const std::string& path) const;
+  // The access log's lines: "<connection serial> <request line> <status>".
+  std::vector<std::string> AccessLog() const;
+
+  // Writes a file below Root() (folders made as needed).
+  void WriteFile(const std::string& relativePath, const std::string& content) const;
+
+ private:
+  bool MakeCertificates();
+
+  std::string FFolder;
+  std::string FRoot;
+  std::uint16_t FPort = 0;
+  std::uint16_t FTLSPort = 0;
+  pid_t FPid = -1;
+};
+
+}  // namespace vornel::test
