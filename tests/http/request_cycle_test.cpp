@@ -473,3 +473,82 @@ TEST(RequestCycle, HttpsWithoutATlsHandlerIsRefused) {
 
 }  // namespace
 }  // namespace vornel
+
+namespace vornel {
+namespace {
+
+TEST(RequestCycle, ThroughAProxyTheTargetIsTheFullURI) {
+  TScriptedServer proxy({{{test::Reply("HTTP/1.1 200 OK", {}, "via proxy")}}});
+  TClient c;
+  c.Http.ProxyParams.ProxyServer = u"127.0.0.1";
+  c.Http.ProxyParams.ProxyPort = proxy.Port();
+  TMemoryStream body;
+  c.Http.Get(u"http://origin.example:8080/a/b?c", body);
+  EXPECT_EQ(Text(body), "via proxy");
+  EXPECT_EQ(c.Http.Request().UseProxy, ctProxy);
+  c.Http.Disconnect();
+  proxy.Finish();
+  ASSERT_EQ(proxy.Requests().size(), 1u);
+  EXPECT_TRUE(proxy.Requests()[0].starts_with(
+      "GET http://origin.example:8080/a/b?c HTTP/1.1\r\nHost: origin.example:8080\r\n"));
+}
+
+TEST(RequestCycle, ConnectTunnelThroughAProxy) {
+  TScriptedServer proxy({{{"HTTP/1.1 200 Connection established\r\n\r\n"},
+                          {test::Reply("HTTP/1.1 200 OK", {}, "tunnelled")}}});
+  TClient c;
+  c.Http.ProxyParams.ProxyServer = u"127.0.0.1";
+  c.Http.ProxyParams.ProxyPort = proxy.Port();
+  c.Http.HTTPOptions.Include(hoNonSSLProxyUseConnectVerb);
+  TMemoryStream body;
+  c.Http.Get(u"http://origin.example/x", body);
+  EXPECT_EQ(Text(body), "tunnelled");
+  c.Http.Disconnect();
+  proxy.Finish();
+  const auto requests = proxy.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0],
+            "CONNECT origin.example:80 HTTP/1.1\r\n"
+            "Pragma: no-cache\r\n"
+            "Proxy-Connection: keep-alive\r\n"
+            "Host: origin.example\r\n"
+            "User-Agent: Mozilla/3.0 (compatible; Net Library)\r\n"
+            "\r\n");
+  EXPECT_TRUE(requests[1].starts_with("GET http://origin.example/x HTTP/1.1\r\n"));
+}
+
+TEST(RequestCycle, RefusedTunnelRaisesAndSendsNothingMore) {
+  TScriptedServer proxy({{{test::Reply("HTTP/1.1 403 Forbidden", {}, "no"), TScriptStep::Close}}});
+  TClient c;
+  c.Http.ProxyParams.ProxyServer = u"127.0.0.1";
+  c.Http.ProxyParams.ProxyPort = proxy.Port();
+  c.Http.HTTPOptions.Include(hoNonSSLProxyUseConnectVerb);
+  c.Http.HTTPOptions.Include(hoNoProtocolErrorException);
+  TMemoryStream body;
+  try {
+    c.Http.Get(u"http://origin.example/x", body);
+    FAIL();
+  } catch (const ENetHTTPProtocolException& e) {
+    EXPECT_EQ(e.ErrorCode(), 403);
+  }
+  c.Http.Disconnect();
+  proxy.Finish();
+  EXPECT_EQ(proxy.Requests().size(), 1u);
+}
+
+TEST(RequestCycle, HeadersAvailableMayStopTheBody) {
+  TScriptedServer server(
+      {{{test::Reply("HTTP/1.1 200 OK", {"X-Size: big"}, std::string(1000, 'b'))}}});
+  TClient c;
+  c.Http.OnHeadersAvailable = [](TNetCustomHTTP&, TNetHeaderList& headers, bool& proceed) {
+    proceed = headers.Value(u"X-Size") != u"big";
+  };
+  TMemoryStream body;
+  c.Http.Get(server.Url("/h"), body);
+  EXPECT_EQ(body.Size(), 0);
+  EXPECT_TRUE(c.Events.empty());
+  EXPECT_FALSE(c.Http.IOHandler()->Opened());
+}
+
+}  // namespace
+}  // namespace vornel
