@@ -128,12 +128,31 @@ TNginxServer::~TNginxServer() {
   }
 }
 
-bool TNginxServer::MakeCertificates() {
-  const std::string& d = FFolder;
+namespace {
+
+// The test CA and the server's key and certificate, made once per process: key
+// generation is slow under the sanitizers.
+struct TSharedPKI {
+  std::string Folder;
+  bool Made = false;
+  TSharedPKI();
+  ~TSharedPKI() {
+    std::error_code ignored;
+    if (!Folder.empty())
+      std::filesystem::remove_all(Folder, ignored);
+  }
+};
+
+TSharedPKI::TSharedPKI() {
+  char pattern[] = "/tmp/vornel-pki-XXXXXX";
+  if (!mkdtemp(pattern))
+    return;
+  Folder = pattern;
+  const std::string& d = Folder;
   std::ofstream(d + "/ext.cnf") << "subjectAltName=IP:127.0.0.1,DNS:localhost\n"
                                 << "basicConstraints=CA:FALSE\n";
   const std::string quiet = " >/dev/null 2>&1";
-  return Run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=VornelTestCA "
+  Made = Run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=VornelTestCA "
              "-keyout " +
              d + "/ca.key -out " + d + "/ca.pem" + quiet) == 0 &&
          Run("openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout " + d +
@@ -141,6 +160,21 @@ bool TNginxServer::MakeCertificates() {
          Run("openssl x509 -req -in " + d + "/server.csr -CA " + d + "/ca.pem -CAkey " + d +
              "/ca.key -CAcreateserial -days 2 -extfile " + d + "/ext.cnf -out " + d +
              "/server.pem" + quiet) == 0;
+}
+
+}  // namespace
+
+bool TNginxServer::MakeCertificates() {
+  static const TSharedPKI pki;
+  if (!pki.Made)
+    return false;
+  std::error_code error;
+  for (const char* name : {"ca.pem", "server.pem", "server.key"}) {
+    std::filesystem::copy_file(pki.Folder + "/" + name, FFolder + "/" + name, error);
+    if (error)
+      return false;
+  }
+  return true;
 }
 
 std::u16string TNginxServer::Url(const std::string& path) const {
@@ -151,12 +185,18 @@ std::u16string TNginxServer::TLSUrl(const std::string& path) const {
   return Wide("https://127.0.0.1:" + std::to_string(FTLSPort) + path);
 }
 
-std::vector<std::string> TNginxServer::AccessLog() const {
-  std::vector<std::string> lines;
-  std::ifstream in(FFolder + "/access.log");
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
+std::vector<std::string> TNginxServer::AccessLog(std::size_t lines) const {
+  std::vector<std::string> log;
+  for (int i = 0; i < 80; ++i) {
+    log.clear();
+    std::ifstream in(FFolder + "/access.log");
+    for (std::string line; std::getline(in, line);)
+      log.push_back(line);
+    if (log.size() >= lines)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return log;
 }
 
 void TNginxServer::WriteFile(const std::string& relativePath, const std::string& content) const {

@@ -30,7 +30,9 @@ class TNginxServer {
   std::u16string Url(const std::string& path) const;
   std::u16string TLSUrl(const std::string& path) const;
   // The access log's lines: "<connection serial> <request line> <status>".
-  std::vector<std::string> AccessLog() const;
+  // nginx writes a line after the response has gone out, so this waits (up to
+  // two seconds) until at least `lines` lines are there.
+  std::vector<std::string> AccessLog(std::size_t lines = 0) const;
 
   // Writes a file below Root() (folders made as needed).
   void WriteFile(const std::string& relativePath, const std::string& content) const;

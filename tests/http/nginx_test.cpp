@@ -35,7 +35,7 @@ TEST_F(Nginx, TwoGetsOnOneKeptAliveConnection) {
   http.Get(Server.Url("/files/other.txt"), body);
   EXPECT_EQ(Text(body), "small file\nother file\n");
   http.Disconnect();
-  const auto log = Server.AccessLog();
+  const auto log = Server.AccessLog(2);
   ASSERT_EQ(log.size(), 2u);
   // The connection serial numbers agree: one TCP connection served both.
   EXPECT_EQ(log[0].substr(0, log[0].find(' ')), log[1].substr(0, log[1].find(' ')));
