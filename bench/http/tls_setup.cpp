@@ -1,7 +1,16 @@
 #include "tls_setup.h"
 
-// This build has no TLS handler; the benchmark runs over plain HTTP.
+#include <memory>
+
+#include "transport/tls/ssl_io_handler.h"
+
 bool TLSAvailable() {
-  return false;
+  return true;
 }
-void AttachBenchTLS(vornel::TNetCustomHTTP&, const std::string&) {}
+
+void AttachBenchTLS(vornel::TNetCustomHTTP& http, const std::string& caFile) {
+  auto tls = std::make_unique<vornel::TNetSSLIOHandlerSocketOpenSSL>();
+  tls->SSLOptions().SetRootCertFile(std::u16string(caFile.begin(), caFile.end()));
+  tls->SSLOptions().SetVerifyMode({vornel::sslvrfPeer});
+  http.SetIOHandler(std::move(tls));
+}

@@ -7,7 +7,9 @@
 #include "http/request_preparation.h"
 #include "http/text_helpers.h"
 #include "platform/text.h"
+#include "transport/io_handler_registry.h"
 #include "transport/net_exceptions.h"
+#include "transport/tls/ssl_io_handler.h"
 
 namespace vornel {
 
@@ -789,11 +791,32 @@ void TNetCustomHTTP::ReadMIME(TNetHTTPResponse& AResponse, TStream* ATarget) {
 // --- TLS ---
 
 void TNetCustomHTTP::PrepareTLSHandler(TNetHTTPConnectionType AType) {
+  auto* tls = dynamic_cast<TNetSSLIOHandlerSocketBase*>(IOHandler());
   if (AType == ctSSL || AType == ctSSLProxy) {
-    throw ENetIOHandlerPropInvalid();
+    if (!IOHandler()) {
+      std::unique_ptr<TNetSSLIOHandlerSocketBase> made =
+          TNetIOHandlerRegistry::TryMakeIOHandler<TNetSSLIOHandlerSocketBase>();
+      if (!made)
+        throw ENetIOHandlerPropInvalid();
+      made->OnStatus = OnStatus;
+      tls = made.get();
+      SetIOHandler(std::unique_ptr<TNetIOHandler>(made.release()));
+    } else if (!tls) {
+      throw ENetIOHandlerPropInvalid();
+    }
+    tls->SetURIToCheck(FURI.GetURI());
+    // Directly TLS is negotiated while connecting; through a proxy after CONNECT.
+    tls->SetPassThrough(AType == ctSSLProxy);
+  } else if (tls) {
+    tls->SetPassThrough(true);
+    tls->SetURIToCheck(FURI.GetURI());
   }
 }
 
-void TNetCustomHTTP::SetURIToCheck() {}
+void TNetCustomHTTP::SetURIToCheck() {
+  if (auto* tls = dynamic_cast<TNetSSLIOHandlerSocketBase*>(IOHandler())) {
+    tls->SetURIToCheck(FURI.GetURI());
+  }
+}
 
 }  // namespace vornel

@@ -9,6 +9,7 @@
 #include "nginx_server.h"
 #include "platform/file_stream.h"
 #include "platform/memory_stream.h"
+#include "transport/tls/ssl_io_handler.h"
 
 namespace vornel {
 namespace {
@@ -23,7 +24,7 @@ class Nginx : public ::testing::Test {
     if (!Server.Running())
       GTEST_SKIP() << "nginx is not available";
   }
-  test::TNginxServer Server;
+  test::TNginxServer Server{true};
 };
 
 TEST_F(Nginx, TwoGetsOnOneKeptAliveConnection) {
@@ -106,11 +107,17 @@ TEST_F(Nginx, LargeFileIntoAFileStream) {
   }
   const std::string target = Server.Folder() + "/download.zip";
   TNetHTTP http;
+  // The server's certificate is verified against the test CA.
+  auto tls = std::make_unique<TNetSSLIOHandlerSocketOpenSSL>();
+  const std::string ca = Server.CAFile();
+  tls->SSLOptions().SetRootCertFile(std::u16string(ca.begin(), ca.end()));
+  tls->SSLOptions().SetVerifyMode({sslvrfPeer});
+  http.SetIOHandler(std::move(tls));
   std::int64_t announced = -1;
   http.OnWorkBegin = [&](TNetComponent&, TWorkMode, std::int64_t max) { announced = max; };
   {
     TFileStream file(std::u16string(target.begin(), target.end()), fmCreate);
-    http.Get(Server.Url("/big.zip"), file);
+    http.Get(Server.TLSUrl("/big.zip"), file);
   }
   EXPECT_EQ(announced, 64 << 20);
   std::ifstream a(Server.Root() + "/big.zip", std::ios::binary), b(target, std::ios::binary);
@@ -119,6 +126,33 @@ TEST_F(Nginx, LargeFileIntoAFileStream) {
   sb << b.rdbuf();
   EXPECT_TRUE(sa.str() == sb.str());
   EXPECT_EQ(sb.str().size(), std::size_t{64} << 20);
+}
+
+TEST_F(Nginx, HttpsWithTheDefaultHandlerAndAKeptAliveConnection) {
+  Server.WriteFile("files/a.txt", "first\n");
+  Server.WriteFile("files/b.txt", "second\n");
+  TNetHTTP http;
+  TMemoryStream body;
+  http.Get(Server.TLSUrl("/files/a.txt"), body);
+  ASSERT_NE(dynamic_cast<TNetSSLIOHandlerSocketBase*>(http.IOHandler()), nullptr);
+  EXPECT_EQ(http.Request().UseProxy, ctSSL);
+  http.Get(Server.TLSUrl("/files/b.txt"), body);
+  EXPECT_EQ(Text(body), "first\nsecond\n");
+  http.Disconnect();
+  const auto log = Server.AccessLog(2);
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].substr(0, log[0].find(' ')), log[1].substr(0, log[1].find(' ')));
+}
+
+TEST_F(Nginx, UntrustedCertificateFailsWhenVerifying) {
+  TNetHTTP http;
+  auto tls = std::make_unique<TNetSSLIOHandlerSocketOpenSSL>();
+  tls->SSLOptions().SetVerifyMode({sslvrfPeer});
+  tls->SSLOptions().SetVerifyDirs(u"/nonexistent");
+  http.SetIOHandler(std::move(tls));
+  TMemoryStream body;
+  EXPECT_THROW(http.Get(Server.TLSUrl("/files/a.txt"), body), ENetException);
+  EXPECT_FALSE(http.Connected());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "scripted_server.h"
+#include "transport/io_handler_stack.h"
 #include "transport/net_exceptions.h"
 
 namespace vornel {
@@ -460,8 +461,9 @@ TEST(RequestCycle, HtmlBodyDeclaresItsCharset) {
   EXPECT_NE(text.find(u"\u010d"), std::u16string::npos);
 }
 
-TEST(RequestCycle, HttpsWithoutATlsHandlerIsRefused) {
+TEST(RequestCycle, HttpsThroughAPlainHandlerIsRefused) {
   TClient c;
+  c.Http.SetIOHandler(std::make_unique<TNetIOHandlerStack>());
   TMemoryStream body;
   try {
     c.Http.Get(u"https://127.0.0.1:1/x", body);
