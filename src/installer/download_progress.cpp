@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::int64_t MSecsPerDay = 86400000;
 
-std::u16string Widened(std::string_view text) { return {text.begin(), text.end()}; }
+std::u16string Widened(std::string_view text) {
+  return {text.begin(), text.end()};
+}
 
 // The last two characters of "00" followed by the number.
 std::u16string TwoDigits(unsigned number) {
@@ -32,7 +34,9 @@ std::int64_t KilobytesOf(std::int64_t bytes) {
   return whole;
 }
 
-double MegabytesOf(std::int64_t bytes) { return static_cast<double>(bytes) / 1024 / 1024; }
+double MegabytesOf(std::int64_t bytes) {
+  return static_cast<double>(bytes) / 1024 / 1024;
+}
 
 double ElapsedSeconds(double startDateTime, double nowDateTime) {
   // Rounded to whole milliseconds with ties to even, as the date-time split does;

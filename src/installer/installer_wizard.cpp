@@ -12,6 +12,7 @@ TInstallerWizard::TInstallerWizard(TInstallerState& state, TInstallerView& view,
     : FState(state),
       FView(view),
       FEnvironment(std::move(environment)),
+      FDownloadStep(state, view),
       FUnpackStep(state, view),
       FInstallStep(state, view),
       FCloser(state, view, FEnvironment) {
@@ -29,6 +30,14 @@ void TInstallerWizard::FormCreate() {
 
 void TInstallerWizard::FormClose(TCloseAction& action) {
   RunHandler(FView, [this, &action] { FCloser.FormClose(action); });
+}
+
+void TInstallerWizard::B_StartK1Click() {
+  RunHandler(FView, [this] { FDownloadStep.B_StartK1Click(); });
+}
+
+void TInstallerWizard::B_StornoDownClick() {
+  RunHandler(FView, [this] { FDownloadStep.B_StornoDownClick(); });
 }
 
 void TInstallerWizard::ChB_ZalohaClick() {

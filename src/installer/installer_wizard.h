@@ -3,6 +3,7 @@
 // that leaves it to the application's default handling.
 #pragma once
 
+#include "installer/download_step.h"
 #include "installer/install_step.h"
 #include "installer/installer_closer.h"
 #include "installer/installer_environment.h"
@@ -22,6 +23,8 @@ class TInstallerWizard {
 
   void FormCreate();
   void FormClose(TCloseAction& action);
+  void B_StartK1Click();
+  void B_StornoDownClick();
   void ChB_ZalohaClick();
   void B_RozbalK2Click();
   void B_InstalK3Click();
@@ -30,12 +33,14 @@ class TInstallerWizard {
   TInstallerState& State() { return FState; }
   TInstallerView& View() { return FView; }
   const TInstallerEnvironment& Environment() const { return FEnvironment; }
+  TDownloadStep& DownloadStep() { return FDownloadStep; }
   TUnpackStep& UnpackStep() { return FUnpackStep; }
 
  private:
   TInstallerState& FState;
   TInstallerView& FView;
   TInstallerEnvironment FEnvironment;
+  TDownloadStep FDownloadStep;
   TUnpackStep FUnpackStep;
   TInstallStep FInstallStep;
   TInstallerCloser FCloser;

@@ -16,10 +16,11 @@ TEST(DownloadProgress, KilobytesRoundHalfToEven) {
     std::int64_t kb;
   };
   const Case cases[] = {
-      {0, 0},          {511, 0},       {512, 0},         {513, 1},
-      {1024, 1},       {1536, 2},      {2560, 2},        {2561, 3},
-      {3584, 4},       {524288, 512},  {1048576, 1024},  {-512, 0},
-      {-1536, -2},     {-1537, -2},    {(std::int64_t{1} << 40) + 512, std::int64_t{1} << 30},
+      {0, 0},        {511, 0},        {512, 0},
+      {513, 1},      {1024, 1},       {1536, 2},
+      {2560, 2},     {2561, 3},       {3584, 4},
+      {524288, 512}, {1048576, 1024}, {-512, 0},
+      {-1536, -2},   {-1537, -2},     {(std::int64_t{1} << 40) + 512, std::int64_t{1} << 30},
   };
   for (const Case& c : cases)
     EXPECT_EQ(KilobytesOf(c.bytes), c.kb) << c.bytes;
@@ -75,13 +76,11 @@ TEST(DownloadProgress, RemainingSecondsAndTheClock) {
     const char16_t* clock;
   };
   const Case cases[] = {
-      {3725 * 1024, 0, 1.0, 3725, u"01:02:05"},
-      {59 * 1024 + 1024, 1024, 1.0, 59, u"00:00:59"},
-      {1024, 512, 1.0, 0, u"00:00:00"},          // 0.5 s truncated
-      {1024 * 10, 0, 3.0, 3, u"00:00:03"},       // 3.33 s truncated
-      {65537 * 1024, 0, 1.0, 1, u"00:00:01"},    // wraps at 65536
-      {65535 * 1024, 0, 1.0, 65535, u"18:12:15"},
-      {(65536 * 3 + 7) * 1024, 0, 1.0, 7, u"00:00:07"},
+      {3725 * 1024, 0, 1.0, 3725, u"01:02:05"},   {59 * 1024 + 1024, 1024, 1.0, 59, u"00:00:59"},
+      {1024, 512, 1.0, 0, u"00:00:00"},        // 0.5 s truncated
+      {1024 * 10, 0, 3.0, 3, u"00:00:03"},     // 3.33 s truncated
+      {65537 * 1024, 0, 1.0, 1, u"00:00:01"},  // wraps at 65536
+      {65535 * 1024, 0, 1.0, 65535, u"18:12:15"}, {(65536 * 3 + 7) * 1024, 0, 1.0, 7, u"00:00:07"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RemainingSeconds(c.maximumKb, c.kb, c.speed), c.seconds) << c.maximumKb;
@@ -97,17 +96,25 @@ TEST(DownloadProgress, FixedTextRoundsAsPrintedWithTheGivenSeparator) {
     const char* text;
   };
   const Case cases[] = {
-      {0.0, 2, u',', "0,00"},        {0.0, 2, u'.', "0.00"},       {1.0, 3, u'.', "1.000"},
-      {412.375, 3, u',', "412,375"}, {1.25, 2, u',', "1,25"},      {1.0625, 3, u'.', "1.063"},
-      {2.675, 2, u'.', "2.68"},      {0.995, 2, u'.', "1.00"},     {9.9996, 3, u'.', "10.000"},
-      {1e-9, 2, u'.', "0.00"},       {123456789.5, 0, u'.', "123456790"},
+      {0.0, 2, u',', "0,00"},
+      {0.0, 2, u'.', "0.00"},
+      {1.0, 3, u'.', "1.000"},
+      {412.375, 3, u',', "412,375"},
+      {1.25, 2, u',', "1,25"},
+      {1.0625, 3, u'.', "1.063"},
+      {2.675, 2, u'.', "2.68"},
+      {0.995, 2, u'.', "1.00"},
+      {9.9996, 3, u'.', "10.000"},
+      {1e-9, 2, u'.', "0.00"},
+      {123456789.5, 0, u'.', "123456790"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ToUtf8(FixedText(c.value, c.decimals, c.separator)), c.text) << c.value;
 }
 
 TEST(DownloadProgress, StatusTexts) {
-  EXPECT_EQ(ToUtf8(BeginStatusText(u"Tarvo2021_2021K1.zip")), "Začíná stahování Tarvo2021_2021K1.zip");
+  EXPECT_EQ(ToUtf8(BeginStatusText(u"Tarvo2021_2021K1.zip")),
+            "Začíná stahování Tarvo2021_2021K1.zip");
   EXPECT_EQ(ToUtf8(EndStatusText(u"Tarvo2021_2021K1.zip")),
             " Stahování Tarvo2021_2021K1.zip ukončeno; čekejte prosím.");
 }
