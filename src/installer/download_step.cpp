@@ -29,7 +29,7 @@ class TPumpingIdleHook : public TNetAntiFreezeBase {
 }  // namespace
 
 TDownloadStep::TDownloadStep(TInstallerState& state, TInstallerView& view)
-    : Clock(&Now), TempFolder(&UserTempFolder), FState(state), FView(view) {}
+    : Clock(&Now), TempFolder(&UserTempFolder), Host(PublisherHost()), FState(state), FView(view) {}
 
 TDownloadStep::~TDownloadStep() = default;
 
@@ -82,7 +82,7 @@ std::u16string TDownloadStep::PrepareTarget() {
   for (const TProduct& product : ProductTable()) {
     if (product.Identity != FState.IDApp)
       continue;
-    address = DownloadAddress(product.Identity).value_or(u"");
+    address = u"https://" + Host + std::u16string(product.DownloadPath);
     FState.ZIP_FileName = SetFileNameFromAddress(address);
     FState.CilDataFile += FState.ZIP_FileName;
   }

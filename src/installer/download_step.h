@@ -32,6 +32,9 @@ class TDownloadStep {
   std::function<double()> Clock;
   // The user's temporary folder, ending with a delimiter; empty when unavailable.
   std::function<std::u16string()> TempFolder;
+  // The host of the download addresses: the publisher's, or a test server's
+  // ("localhost:8443").
+  std::u16string Host;
 
   // "Start": the whole download, inside the click.
   void B_StartK1Click();
