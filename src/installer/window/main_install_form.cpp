@@ -416,6 +416,8 @@ void TMainInstallForm::SetBackupChecked(bool checked) {
 }
 
 std::optional<std::u16string> TMainInstallForm::PickFolder() {
+  if (OnPickFolder)
+    return OnPickFolder();
   const QString folder = QFileDialog::getExistingDirectory(this);
   if (folder.isEmpty())
     return std::nullopt;

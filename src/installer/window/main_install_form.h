@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "installer/installer_environment.h"
@@ -69,6 +70,9 @@ class TMainInstallForm : public QWidget, public TInstallerView {
   void OnClick(TControl button, std::function<void()> handler);
   // Runs whenever the backup box is clicked or its tick is set from code.
   std::function<void()> OnBackupClick;
+  // The folder picker behind PickFolder, the desktop's dialog unless replaced;
+  // nothing when the user cancels.
+  std::function<std::optional<std::u16string>()> OnPickFolder;
 
   // The control of that name; QWidget::objectName is its name too.
   QWidget* Control(TControl control) const { return FControls[static_cast<size_t>(control)]; }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "box_catcher.h"
 #include "htmltext/widget/html_text.h"
 #include "installer/exception_handling.h"
 #include "installer/label_lines.h"
@@ -54,25 +55,7 @@ class TFormFixture {
   std::unique_ptr<TMainInstallForm> Form;
 };
 
-// Closes every message box that opens and keeps its caption, text and icon.
-class TBoxCatcher : public QObject {
- public:
-  struct TBox {
-    QString Title, Text;
-    QMessageBox::Icon Icon;
-  };
-  std::vector<TBox> Boxes;
-  TBoxCatcher() { Arm(); }
-  void Arm() {
-    QTimer::singleShot(10, this, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        Boxes.push_back({box->windowTitle(), box->text(), box->icon()});
-        box->accept();
-      }
-      Arm();
-    });
-  }
-};
+using test::TBoxCatcher;
 
 struct TControlRow {
   const char* Name;

@@ -1,0 +1,259 @@
+// The unpack step on the real window: the backup box with its folder picker,
+// "Rozbalit" on sets made by Info-ZIP zip and Python's zipfile, the taskbar
+// progress and what is left on the disk afterwards.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "box_catcher.h"
+#include "installer/label_lines.h"
+#include "installer/window/main_install_form.h"
+#include "platform/text.h"
+#include "qt_app.h"
+#include "support/temp_dir.h"
+
+namespace vornel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TBoxCatcher;
+using testing::TTempDir;
+
+const char* const kSetNames[] = {"Setup.exe",  "Setup-1.bin", "Aktual.txt", "Ctimne.txt",
+                                 "data/a.dat", "data/b.dat",  "data/c.dat", "data/deep/d.dat",
+                                 "e.txt",      "f.txt"};
+
+std::string Quoted(const fs::path& path) {
+  return "'" + path.string() + "'";
+}
+
+// The ten items of the set, zipped by Info-ZIP zip without folder entries.
+void ZipTheSet(const fs::path& zip) {
+  TTempDir staging;
+  for (const char* name : kSetNames) {
+    const fs::path file = staging.Path() / name;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << "content of " << name << "\n";
+  }
+  const std::string command = "cd " + Quoted(staging.Path()) + " && zip -qrD " + Quoted(zip) + " .";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+// Items stored by Python's zipfile, so a test can find an item's bytes.
+void ZipStored(const fs::path& zip, const std::vector<std::pair<std::string, std::string>>& items) {
+  std::string script = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n";
+  for (const auto& [name, content] : items)
+    script += "z.writestr(zipfile.ZipInfo('" + name + "'), '" + content + "')\n";
+  script += "z.close()\n";
+  const fs::path file = zip.string() + ".py";
+  std::ofstream(file) << script;
+  ASSERT_EQ(std::system(("python3 " + Quoted(file) + " " + Quoted(zip)).c_str()), 0);
+  fs::remove(file);
+}
+
+// Flips one bit of the first occurrence of content: the item's CRC no longer fits.
+void Damage(const fs::path& zip, const std::string& content) {
+  std::string bytes;
+  {
+    std::ifstream in(zip, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const auto at = bytes.find(content);
+  ASSERT_NE(at, std::string::npos);
+  bytes[at] ^= 0x20;
+  std::ofstream(zip, std::ios::binary) << bytes;
+}
+
+// The window of an installer in a folder of its own, on page 2 with the set
+// downloaded into a temporary folder.
+class TUnpackWindow {
+ public:
+  explicit TUnpackWindow(const std::u16string& zipFileName = u"Tarvo2021_NET_2021K1.zip") {
+    test::App();
+    TInstallerEnvironment environment;
+    environment.ExecutablePath = FromUtf8((installer.Path() / "InstallTarvoNET").string());
+    environment.StartScript = [](const std::u16string&) { return true; };
+    form = std::make_unique<TMainInstallForm>(state, std::move(environment));
+    form->OnPickFolder = [this] { return picked; };
+    form->Wizard().UnpackStep().UnZipper().OnArchiveProgress =
+        [this, step = form->Wizard().UnpackStep().UnZipper().OnArchiveProgress](
+            TArUnZipper& sender, std::uint8_t progress, bool& abort) {
+          step(sender, progress, abort);
+          if (form->Taskbar().ProgressMaxValue() > 0)
+            taskbarValues.push_back(form->Taskbar().ProgressValue());
+        };
+    form->show();
+    form->ShowPage(TS_Step2);
+    SetSetName(zipFileName);
+  }
+
+  void SetSetName(const std::u16string& zipFileName) {
+    state.ZIP_FileName = zipFileName;
+    archive = temp.Path() / ToUtf8(zipFileName);
+    state.CilDataFile = FromUtf8(archive.string());
+  }
+
+  QAbstractButton* Clickable(TControl control) {
+    return qobject_cast<QAbstractButton*>(form->Control(control));
+  }
+  bool Shown(TControl control) { return !form->Control(control)->isHidden(); }
+  std::u16string BackupLabel() {
+    return JoinLines(form->Label(TControl::HTMText_BackupFolder)->Lines());
+  }
+
+  void ExpectUsableOnPage2() {
+    EXPECT_FALSE(state.UnZipperActive);
+    EXPECT_EQ(form->PageIndex(), TS_Step2);
+    EXPECT_TRUE(form->Control(TControl::B_RozbalK2)->isEnabled());
+    EXPECT_TRUE(form->Control(TControl::ChB_Zaloha)->isEnabled());
+    EXPECT_FALSE(Shown(TControl::ArPB_Main));
+    EXPECT_TRUE(Shown(TControl::HTMText_Krok2_1));
+    EXPECT_EQ(form->Taskbar().ProgressState(), tbpsNone);
+    EXPECT_EQ(form->Taskbar().ProgressValue(), 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(fs::exists(archive)) << "the download is kept for another try";
+  }
+
+  TTempDir installer;
+  TTempDir temp;
+  std::optional<std::u16string> picked;     // what the folder picker answers
+  std::vector<std::int64_t> taskbarValues;  // after each archive-progress event
+  TInstallerState state;
+  std::unique_ptr<TMainInstallForm> form;
+  fs::path archive;
+  TBoxCatcher boxes;
+};
+
+TEST(UnpackWindowTest, UnpacksIntoItsFolderAndTheDownloadIsGoneWhateverTheBackupChoice) {
+  struct TCase {
+    const char16_t* ZipFileName;
+    bool Backup;
+  } cases[] = {
+      {u"Tarvo2021_NET_2021K1.zip", false},
+      {u"Tarvo2021_NET_2021K1.ZIP", false},
+      {u"Tarvo2021_NET_2021K1.zip", true},
+      {u"Tarvo2021_NET_2021K1.ZIP", true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.ZipFileName) + (c.Backup ? " with backup" : " without backup"));
+    TTempDir backupRoot;
+    const fs::path backup = backupRoot.Path() / "Zaloha";
+    fs::create_directory(backup);
+    TUnpackWindow run(c.ZipFileName);
+    ZipTheSet(run.archive);
+    if (c.Backup) {
+      run.picked = FromUtf8(backup.string());
+      run.Clickable(TControl::ChB_Zaloha)->click();
+      ASSERT_TRUE(run.form->BackupChecked());
+      EXPECT_TRUE(run.Shown(TControl::HTMText_BackupFolder));
+      EXPECT_EQ(run.BackupLabel(), *run.picked + u"\r\n");
+    }
+    run.Clickable(TControl::B_RozbalK2)->click();
+    ASSERT_TRUE(run.boxes.Boxes.empty()) << run.boxes.Boxes.front().Text.toStdString();
+
+    const fs::path folder = (c.Backup ? backup : run.temp.Path()) / "Tarvo2021_NET_2021K1";
+    EXPECT_EQ(run.state.InstallDir, FromUtf8(folder.string()));
+    for (const char* name : kSetNames)
+      EXPECT_TRUE(fs::is_regular_file(folder / name)) << name;
+    EXPECT_FALSE(fs::exists(run.archive));
+    EXPECT_EQ(run.form->PageIndex(), TS_Step3);
+    EXPECT_FALSE(run.state.UnZipperActive);
+    EXPECT_TRUE(run.form->Control(TControl::B_RozbalK2)->isEnabled());
+    EXPECT_FALSE(run.form->Control(TControl::ChB_Zaloha)->isEnabled()) << "frozen";
+    EXPECT_FALSE(run.Shown(TControl::ArPB_Main));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Ten items and eleven events: one per item and the closing one, held at ten.
+    const std::vector<std::int64_t> expected = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10};
+    EXPECT_EQ(run.taskbarValues, expected);
+    EXPECT_EQ(run.form->Taskbar().ProgressMaxValue(), 10);
+    EXPECT_EQ(run.form->Taskbar().ProgressValue(), 0);
+    EXPECT_EQ(run.form->Taskbar().ProgressState(), tbpsNone);
+  }
+}
+
+TEST(UnpackWindowTest, CancellingThePickerUnticksTheBoxAndHidesTheFolder) {
+  TUnpackWindow f;
+  QAbstractButton* box = f.Clickable(TControl::ChB_Zaloha);
+  f.picked = u"/media/zaloha";
+  box->click();
+  ASSERT_TRUE(f.form->BackupChecked());
+  EXPECT_TRUE(f.Shown(TControl::HTMText_BackupFolder));
+  EXPECT_EQ(f.state.BackupDir, u"/media/zaloha");
+
+  box->click();  // unticked by the user
+  EXPECT_FALSE(f.Shown(TControl::HTMText_BackupFolder));
+  EXPECT_EQ(f.state.BackupDir, u"/media/zaloha") << "kept, used only while ticked";
+
+  f.picked.reset();
+  box->click();  // ticked, then the picker is cancelled
+  EXPECT_FALSE(f.form->BackupChecked());
+  EXPECT_FALSE(qobject_cast<QCheckBox*>(box)->isChecked());
+  EXPECT_FALSE(f.Shown(TControl::HTMText_BackupFolder));
+  EXPECT_TRUE(f.BackupLabel() == u"" || f.BackupLabel() == u"\r\n") << ToUtf8(f.BackupLabel());
+
+  // Unticked, the set goes beside the download.
+  ZipTheSet(f.archive);
+  f.Clickable(TControl::B_RozbalK2)->click();
+  EXPECT_EQ(f.state.InstallDir, FromUtf8((f.temp.Path() / "Tarvo2021_NET_2021K1").string()));
+  EXPECT_TRUE(f.boxes.Boxes.empty());
+}
+
+TEST(UnpackWindowTest, ADamagedSetStopsWithTheItemsNamedAndStaysUsable) {
+  TUnpackWindow f;
+  std::vector<std::pair<std::string, std::string>> items;
+  for (const char* name : kSetNames)
+    items.emplace_back(name, std::string("content of ") + name);
+  items.emplace_back("../outside.txt", "escaping");
+  ZipStored(f.archive, items);
+  Damage(f.archive, "content of data/b.dat");
+
+  f.Clickable(TControl::B_RozbalK2)->click();
+  ASSERT_EQ(f.boxes.Boxes.size(), 1u);
+  const QString message = f.boxes.Boxes[0].Text;
+  EXPECT_EQ(f.boxes.Boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_TRUE(message.contains(QStringLiteral("data/b.dat"))) << message.toStdString();
+  EXPECT_TRUE(message.contains(QStringLiteral("../outside.txt"))) << message.toStdString();
+  EXPECT_FALSE(message.contains(QStringLiteral("data/a.dat"))) << message.toStdString();
+  EXPECT_FALSE(fs::exists(f.temp.Path() / "outside.txt"));
+  f.ExpectUsableOnPage2();
+
+  // A sound set in its place goes through on the next click.
+  fs::remove(f.archive);
+  ZipTheSet(f.archive);
+  f.Clickable(TControl::B_RozbalK2)->click();
+  EXPECT_EQ(f.boxes.Boxes.size(), 1u);
+  EXPECT_EQ(f.form->PageIndex(), TS_Step3);
+  EXPECT_FALSE(fs::exists(f.archive));
+}
+
+TEST(UnpackWindowTest, ADamagedSetLeavesNothingAfterTheClose) {
+  TUnpackWindow f;
+  std::vector<std::pair<std::string, std::string>> items;
+  for (const char* name : kSetNames)
+    items.emplace_back(name, std::string("content of ") + name);
+  ZipStored(f.archive, items);
+  Damage(f.archive, "content of Aktual.txt");
+  f.Clickable(TControl::B_RozbalK2)->click();
+  ASSERT_EQ(f.boxes.Boxes.size(), 1u);
+  EXPECT_TRUE(f.boxes.Boxes[0].Text.contains(QStringLiteral("Aktual.txt")));
+  f.ExpectUsableOnPage2();
+
+  EXPECT_TRUE(f.form->close());
+  EXPECT_FALSE(fs::exists(f.archive));
+  EXPECT_FALSE(fs::exists(f.temp.Path() / "Tarvo2021_NET_2021K1"));
+  EXPECT_TRUE(fs::exists(f.installer.Path() / "SelfDelete.sh"));
+}
+
+}  // namespace
+}  // namespace vornel
