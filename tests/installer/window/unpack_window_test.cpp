@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "box_catcher.h"
-#include "installer/label_lines.h"
 #include "installer/window/main_install_form.h"
 #include "platform/text.h"
 #include "qt_app.h"
@@ -79,7 +78,6 @@ void Damage(const fs::path& zip, const std::string& content) {
 class TUnpackWindow {
  public:
   explicit TUnpackWindow(const std::u16string& zipFileName = u"Tarvo2021_NET_2021K1.zip") {
-    test::App();
     TInstallerEnvironment environment;
     environment.ExecutablePath = FromUtf8((installer.Path() / "InstallTarvoNET").string());
     environment.StartScript = [](const std::u16string&) { return true; };
@@ -107,9 +105,7 @@ class TUnpackWindow {
     return qobject_cast<QAbstractButton*>(form->Control(control));
   }
   bool Shown(TControl control) { return !form->Control(control)->isHidden(); }
-  std::u16string BackupLabel() {
-    return JoinLines(form->Label(TControl::HTMText_BackupFolder)->Lines());
-  }
+  std::u16string BackupLabel() { return form->LabelLinesText(TControl::HTMText_BackupFolder); }
 
   void ExpectUsableOnPage2() {
     EXPECT_FALSE(state.UnZipperActive);
@@ -124,6 +120,10 @@ class TUnpackWindow {
     EXPECT_TRUE(fs::exists(archive)) << "the download is kept for another try";
   }
 
+  // First, so the application is there before any other member.
+  struct TApplicationFirst {
+    TApplicationFirst() { test::App(); }
+  } application;
   TTempDir installer;
   TTempDir temp;
   std::optional<std::u16string> picked;     // what the folder picker answers
