@@ -74,4 +74,34 @@ std::u16string DecodeWithCharSet(std::u16string_view charset, const std::uint8_t
   return Bytewise(data, size);
 }
 
+TBytes EncodeWithCharSet(std::u16string_view charset, std::u16string_view text) {
+  const std::u16string name = http_text::Trim(charset);
+  int codePage = 0;
+  for (const TCharSetName& known : kCharSets) {
+    if (SameTextAscii(known.Name, name)) {
+      codePage = known.CodePage;
+      break;
+    }
+  }
+  if (codePage == CP_UTF8) {
+    const std::string utf8 = ToUtf8(text);
+    return TBytes(utf8.begin(), utf8.end());
+  }
+  if (codePage != 0 && codePage != 20127)
+    return EncodeCodePage(codePage, text);
+  const char16_t highest = codePage == 20127 ? 0x7F : 0xFF;
+  TBytes out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    // A surrogate pair is one character, so one "?".
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      ++i;
+    }
+    out.push_back(c <= highest ? static_cast<std::uint8_t>(c) : std::uint8_t{'?'});
+  }
+  return out;
+}
+
 }  // namespace vornel

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/bytes.h"
+
 namespace vornel {
 
 // The media type of a "Content-Type" value ("text/html" of "text/html; charset=x"),
@@ -18,5 +20,8 @@ std::u16string DefaultCharSetOf(std::u16string_view mediaType);
 // the character of the same number.
 std::u16string DecodeWithCharSet(std::u16string_view charset, const std::uint8_t* data,
                                  std::size_t size);
+// Text encoded with the named charset; a character the charset lacks becomes "?".
+// An empty or unknown name encodes as ISO-8859-1, the inverse of the decoding.
+TBytes EncodeWithCharSet(std::u16string_view charset, std::u16string_view text);
 
 }  // namespace vornel
