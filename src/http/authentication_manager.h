@@ -8,6 +8,7 @@
 #include "http/authentication.h"
 #include "http/header_list.h"
 #include "http/uri.h"
+#include "transport/net_component.h"
 
 namespace vornel {
 
@@ -16,12 +17,10 @@ struct TNetAuthenticationItem {
   TNetHeaderList Params;
 };
 
-class TNetAuthenticationManager {
+class TNetAuthenticationManager : public TNetComponent {
  public:
   TNetAuthenticationManager() = default;
-  virtual ~TNetAuthenticationManager();
-  TNetAuthenticationManager(const TNetAuthenticationManager&) = delete;
-  TNetAuthenticationManager& operator=(const TNetAuthenticationManager&) = delete;
+  ~TNetAuthenticationManager() override;
 
   virtual void AddAuthentication(const TNetAuthentication& authentication, const TNetURI& uri);
   const std::vector<TNetAuthenticationItem>& Authentications() const { return FItems; }

@@ -13,6 +13,7 @@
 #include "http/cookie.h"
 #include "http/header_list.h"
 #include "http/uri.h"
+#include "transport/net_component.h"
 
 namespace vornel {
 
@@ -53,16 +54,15 @@ class TNetCookies {
   std::vector<std::unique_ptr<TNetCookie>> FList;
 };
 
-class TNetCookieManager {
+// A component, so that an HTTP client that uses it hears when it goes.
+class TNetCookieManager : public TNetComponent {
  public:
   using TOnCreate = std::function<void(TNetCookieManager& sender)>;
   using TOnNewCookie =
       std::function<void(TNetCookieManager& sender, TNetCookie& cookie, bool& accept)>;
 
   explicit TNetCookieManager(const TOnCreate& onCreate = {});
-  ~TNetCookieManager();
-  TNetCookieManager(const TNetCookieManager&) = delete;
-  TNetCookieManager& operator=(const TNetCookieManager&) = delete;
+  ~TNetCookieManager() override;
 
   // Parses and stores one "Set-Cookie" value of a response to uri; whether it was
   // kept (a cookie that expires at once only removes its stored twin).

@@ -184,15 +184,151 @@ std::u16string TNetCustomHTTP::Post(const std::u16string& AURL, TStream& ASource
 
 // --- Hooks ---
 
-void TNetCustomHTTP::ProcessCookies(TNetHTTPRequest&, TNetHTTPResponse&) {}
-void TNetCustomHTTP::SetCookies(const TNetURI&, TNetHTTPRequest&) {}
-bool TNetCustomHTTP::DoOnAuthorization(TNetHTTPRequest&, TNetHTTPResponse&) {
-  ++AuthRetries;
-  return false;
+void TNetCustomHTTP::SetCookieManager(TNetCookieManager* AValue) {
+  if (AValue == FCookieManager)
+    return;
+  if (FImplicitCookieManager) {
+    FCookieManager = nullptr;
+    FImplicitCookieManager.reset();
+  } else if (FCookieManager) {
+    RemoveFreeNotification(*FCookieManager);
+  }
+  FCookieManager = AValue;
+  if (FCookieManager)
+    FreeNotification(*FCookieManager);
 }
-bool TNetCustomHTTP::DoOnProxyAuthorization(TNetHTTPRequest&, TNetHTTPResponse&) {
+
+void TNetCustomHTTP::SetAuthenticationManager(TNetAuthenticationManager* AValue) {
+  if (AValue == FAuthenticationManager)
+    return;
+  if (FAuthenticationManager)
+    RemoveFreeNotification(*FAuthenticationManager);
+  FAuthenticationManager = AValue;
+  if (FAuthenticationManager)
+    FreeNotification(*FAuthenticationManager);
+}
+
+void TNetCustomHTTP::Notification(TNetComponent& AComponent) {
+  if (&AComponent == FCookieManager)
+    FCookieManager = nullptr;
+  if (&AComponent == FAuthenticationManager)
+    FAuthenticationManager = nullptr;
+  TNetTCPClientCustom::Notification(AComponent);
+}
+
+void TNetCustomHTTP::DoOnDisconnected() {
+  TNetTCPClientCustom::DoOnDisconnected();
+  ConnectionClosed();
+}
+
+void TNetCustomHTTP::ConnectionClosed() {
+  if (FAuthRepeatPending)
+    return;
+  std::unique_ptr<TNetAuthentication>& authentication = Request().Authentication;
+  if (authentication && authentication->CurrentStep() == authentication->GetSteps()) {
+    if (FAuthenticationManager)
+      FAuthenticationManager->AddAuthentication(*authentication, FURI);
+    authentication.reset();
+  }
+  TNetAuthentication* proxy = ProxyParams.Authentication.get();
+  if (proxy && proxy->CurrentStep() == proxy->GetSteps())
+    proxy->Reset();
+}
+
+void TNetCustomHTTP::ProcessCookies(TNetHTTPRequest&, TNetHTTPResponse& AResponse) {
+  if (!FCookieManager && AllowCookies) {
+    FImplicitCookieManager = std::make_unique<TNetCookieManager>();
+    FCookieManager = FImplicitCookieManager.get();
+  }
+  if (!FCookieManager || !AllowCookies)
+    return;
+  std::vector<std::u16string> cookies = AResponse.RawHeaders.Values(u"Set-Cookie");
+  for (std::u16string& cookie : AResponse.MetaHTTPEquiv.RawHeaders.Values(u"Set-Cookie"))
+    cookies.push_back(std::move(cookie));
+  FCookieManager->AddServerCookies(cookies, FURI);
+}
+
+void TNetCustomHTTP::SetCookies(const TNetURI& AURI, TNetHTTPRequest& ARequest) {
+  if (FCookieManager && AllowCookies && !SameTextAscii(ARequest.Method, u"CONNECT")) {
+    FCookieManager->GenerateClientCookies(AURI, SameTextAscii(AURI.Protocol, u"HTTPS"),
+                                          ARequest.RawHeaders);
+  }
+}
+
+bool TNetCustomHTTP::DoOnAuthorization(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  ++AuthRetries;
+  const bool answer = AnswerChallenge(ARequest.Authentication, AResponse.WWWAuthenticate,
+                                      OnSelectAuthorization, OnAuthorization, ARequest.Username,
+                                      ARequest.Password, &ARequest.BasicAuthentication);
+  FAuthRepeatPending = answer;
+  return answer;
+}
+
+bool TNetCustomHTTP::DoOnProxyAuthorization(TNetHTTPRequest&, TNetHTTPResponse& AResponse) {
   ++AuthProxyRetries;
-  return false;
+  const bool answer = AnswerChallenge(ProxyParams.Authentication, AResponse.ProxyAuthenticate,
+                                      OnSelectProxyAuthorization, OnProxyAuthorization,
+                                      ProxyParams.Username, ProxyParams.Password, nullptr);
+  FAuthRepeatPending = answer;
+  return answer;
+}
+
+bool TNetCustomHTTP::AnswerChallenge(std::unique_ptr<TNetAuthentication>& VAuthentication,
+                                     const std::vector<std::u16string>& AChallenges,
+                                     const TNetSelectAuthorizationEvent& AOnSelect,
+                                     const TNetAuthorizationEvent& AOnAuthorization,
+                                     std::u16string& VUsername, std::u16string& VPassword,
+                                     bool* VBasicAuthentication) {
+  if (!VAuthentication) {
+    TNetAuthenticationClass authClass = nullptr;
+    for (const std::u16string& challenge : AChallenges) {
+      authClass = FindAuthClass(challenge.substr(0, challenge.find(u' ')));
+      if (authClass)
+        break;
+    }
+    if (AOnSelect)
+      AOnSelect(*this, authClass, AChallenges);
+    if (!authClass)
+      return false;
+    VAuthentication = authClass();
+  }
+  if (!AOnAuthorization && http_text::Trim(VPassword).empty())
+    return false;
+
+  TNetAuthentication& authentication = *VAuthentication;
+  authentication.SetUserName(VUsername);
+  authentication.SetPassword(VPassword);
+  if (VBasicAuthentication)
+    authentication.Params.SetValue(u"Authorization", authentication.Authentication());
+  authentication.AuthParams.Clear();
+  for (const std::u16string& challenge : AChallenges)
+    authentication.AuthParams.Add(challenge);
+
+  // A handler that keeps saying yes without giving what the scheme asks for
+  // would be asked for ever; it gets as many turns as a request has rounds.
+  for (std::int32_t asked = 0;;) {
+    switch (authentication.Next()) {
+      case wnDoRequest:
+        return true;
+      case wnFail:
+        return false;
+      case wnAskTheProgram: {
+        if (!AOnAuthorization || asked++ >= std::max(MaxAuthRetries, 1))
+          return false;
+        authentication.SetUserName(VUsername);
+        authentication.SetPassword(VPassword);
+        bool handled = false;
+        AOnAuthorization(*this, authentication, handled);
+        if (!handled)
+          return false;
+        if (VBasicAuthentication)
+          *VBasicAuthentication = true;
+        VUsername = authentication.UserName();
+        VPassword = authentication.Password();
+        break;
+      }
+    }
+  }
 }
 
 bool TNetCustomHTTP::DoOnRedirect(std::u16string& VLocation, std::u16string& VMethod,
@@ -227,6 +363,9 @@ void TNetCustomHTTP::DoRequest(const std::u16string& AMethod, const std::u16stri
       try {
         if (Http.FCloseAfterRequest || !Http.Response().KeepAlive())
           Http.Disconnect();
+        // A close by the peer ends the connection without a Disconnect of ours.
+        if (!Http.Connected())
+          Http.ConnectionClosed();
       } catch (...) {
         Http.FCloseAfterRequest = true;
       }
@@ -433,6 +572,7 @@ std::u16string TNetCustomHTTP::InternalReadLn() {
 }
 
 void TNetCustomHTTP::ReadStatusAndHeaders(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
+  FAuthRepeatPending = false;  // the repeated request is out; its answer comes now
   AResponse.SetResponseText(InternalReadLn());
   RetrieveHeaders(AResponse);
   ProcessCookies(ARequest, AResponse);

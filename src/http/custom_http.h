@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "http/authentication_manager.h"
+#include "http/authentication_registry.h"
 #include "http/compressor.h"
+#include "http/cookie_manager.h"
 #include "http/http_exceptions.h"
 #include "http/http_types.h"
 #include "http/proxy_connection_info.h"
@@ -28,6 +31,14 @@ using TNetHTTPRedirectEvent = std::function<void(TNetCustomHTTP& ASender, std::u
 using TNetHTTPHeadersAvailableEvent =
     std::function<void(TNetCustomHTTP& ASender, TNetHeaderList& AHeaders, bool& VContinue)>;
 using TNetHTTPChunkReceivedEvent = std::function<void(TNetCustomHTTP& ASender, TBytes& VChunk)>;
+
+// May change the scheme class chosen for the challenges (AAuthInfo).
+using TNetSelectAuthorizationEvent =
+    std::function<void(TNetCustomHTTP& ASender, TNetAuthenticationClass& VAuthenticationClass,
+                       const std::vector<std::u16string>& AAuthInfo)>;
+// Fills in credentials for a scheme that asks the program; VHandled true sends them.
+using TNetAuthorizationEvent = std::function<void(
+    TNetCustomHTTP& ASender, TNetAuthentication& AAuthentication, bool& VHandled)>;
 
 // Status codes that do not raise.
 using TNetIgnoreReplies = std::span<const std::int16_t>;
@@ -82,6 +93,16 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   // Not owned; must outlive its use by this component.
   TNetZLibCompressorBase* Compressor = nullptr;
 
+  // The cookie store. Without one and with AllowCookies, the first response makes
+  // one that the component owns; assigning another frees that one. An assigned
+  // manager is not owned and is forgotten when it is destroyed.
+  TNetCookieManager* CookieManager() const { return FCookieManager; }
+  void SetCookieManager(TNetCookieManager* AValue);
+  // Where authentications that went through all their steps are remembered; not
+  // owned, forgotten when destroyed.
+  TNetAuthenticationManager* AuthenticationManager() const { return FAuthenticationManager; }
+  void SetAuthenticationManager(TNetAuthenticationManager* AValue);
+
   TNetHTTPRequest& Request() { return FHTTPProto->Request; }
   TNetHTTPResponse& Response() { return FHTTPProto->Response; }
   // The URI of the current request; relative URLs are resolved against it.
@@ -96,10 +117,14 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   TNetHTTPRedirectEvent OnRedirect;
   TNetHTTPHeadersAvailableEvent OnHeadersAvailable;
   TNetHTTPChunkReceivedEvent OnChunkReceived;
+  TNetSelectAuthorizationEvent OnSelectAuthorization;
+  TNetSelectAuthorizationEvent OnSelectProxyAuthorization;
+  TNetAuthorizationEvent OnAuthorization;
+  TNetAuthorizationEvent OnProxyAuthorization;
 
  protected:
-  // Cookies and authorisation; the component's own answers take nothing and
-  // find no credentials.
+  // Cookies of a response into the cookie manager, and the "Cookie" line of a
+  // request; whether to answer a 401 or 407 with credentials.
   virtual void ProcessCookies(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
   virtual void SetCookies(const TNetURI& AURI, TNetHTTPRequest& ARequest);
   virtual bool DoOnAuthorization(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
@@ -107,6 +132,11 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   // The answer starts as HandleRedirects; OnRedirect may change it.
   virtual bool DoOnRedirect(std::u16string& VLocation, std::u16string& VMethod,
                             std::int32_t ARedirectCount);
+
+  void Notification(TNetComponent& AComponent) override;
+  // A request's authentication that has gone through all its steps is remembered
+  // and dropped, so that the next 401 starts over.
+  void DoOnDisconnected() override;
 
   void PrepareRequest(TNetHTTPRequest& ARequest);
   void ConnectToHost(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
@@ -146,7 +176,25 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   void ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std::uint8_t* AData,
                             std::size_t ASize);
 
+  // After the connection has closed: an authentication at its last step goes
+  // to the authentication manager and is freed, the proxy's is reset.
+  void ConnectionClosed();
+  // Chooses or keeps the authentication object for the challenges of a 401 (the
+  // request's object and credentials) or a 407 (the proxy's) and runs its steps;
+  // whether the request is to go out again with credentials.
+  bool AnswerChallenge(std::unique_ptr<TNetAuthentication>& VAuthentication,
+                       const std::vector<std::u16string>& AChallenges,
+                       const TNetSelectAuthorizationEvent& AOnSelect,
+                       const TNetAuthorizationEvent& AOnAuthorization, std::u16string& VUsername,
+                       std::u16string& VPassword, bool* VBasicAuthentication);
+
   TNetURI FURI;
+  TNetCookieManager* FCookieManager = nullptr;
+  std::unique_ptr<TNetCookieManager> FImplicitCookieManager;
+  TNetAuthenticationManager* FAuthenticationManager = nullptr;
+  // Credentials were found for the last 401 or 407 and the repeated request has
+  // not been answered yet; a close of the connection in between keeps them.
+  bool FAuthRepeatPending = false;
   std::unique_ptr<TNetHTTPProtocol> FHTTPProto;
   bool FCloseAfterRequest = false;
 };
