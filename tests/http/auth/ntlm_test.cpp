@@ -44,7 +44,7 @@ TBytes Type2(std::uint32_t flags) {
 }
 
 // The worked examples of the published NTLM documentation: the hashes and
-// version 1 responses for the password "Password" of the protocol specification,
+// version 1 responses for the password "Password" of the protocol documentation,
 // and the LM and NT responses for "SecREt01" of the protocol description.
 TEST(NTLMResponsesTest, PublishedExamples) {
   EXPECT_EQ(Hex(NTLMLMHash(u"Password")), "e52cac67419a9a224a3b108f3fa6cb6d");
