@@ -4,6 +4,7 @@
 
 #include "installer/download_progress.h"
 #include "installer/exception_handling.h"
+#include "installer/https_download_client.h"
 #include "installer/product_table.h"
 #include "platform/clock.h"
 #include "platform/file_stream.h"
@@ -29,7 +30,9 @@ class TPumpingIdleHook : public TNetAntiFreezeBase {
 }  // namespace
 
 TDownloadStep::TDownloadStep(TInstallerState& state, TInstallerView& view)
-    : Clock(&Now), TempFolder(&UserTempFolder), Host(PublisherHost()), FState(state), FView(view) {}
+    : Clock(&Now), TempFolder(&UserTempFolder), Host(PublisherHost()), FState(state), FView(view) {
+  SetClient(std::make_unique<THttpsDownloadClient>());
+}
 
 TDownloadStep::~TDownloadStep() = default;
 

@@ -20,7 +20,8 @@ class TDownloadStep {
   TDownloadStep(const TDownloadStep&) = delete;
   TDownloadStep& operator=(const TDownloadStep&) = delete;
 
-  // NetHTTP_InstallSet; the step connects its work events to the handlers below.
+  // NetHTTP_InstallSet (the HTTPS client unless replaced); the step connects its
+  // work events to the handlers below.
   void SetClient(std::unique_ptr<TDownloadClient> client);
   TDownloadClient* Client() { return FClient.get(); }
 

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,6 +94,9 @@ TMainInstallForm::TMainInstallForm(TInstallerState& state, TInstallerEnvironment
   FWizard = std::make_unique<TInstallerWizard>(state, *this, std::move(environment));
   OnClick(TControl::B_RozbalK2, [this] { FWizard->B_RozbalK2Click(); });
   OnBackupClick = [this] { FWizard->ChB_ZalohaClick(); };
+  OnClick(TControl::B_StartK1, [this] { FWizard->B_StartK1Click(); });
+  OnClick(TControl::B_StornoDown, [this] { FWizard->B_StornoDownClick(); });
+  FWizard->DownloadStep().SetDecimalSeparator(QLocale::system().decimalPoint().at(0).unicode());
   OnClick(TControl::B_InstalK3, [this] { FWizard->B_InstalK3Click(); });
   OnClick(TControl::B_Storno, [this] { FWizard->B_StornoClick(); });
   FWizard->FormCreate();
