@@ -1,5 +1,13 @@
 #include "transport/tls/ssl_io_handler.h"
 
+#include <poll.h>
+
+#include <cerrno>
+
+#include "platform/clock.h"
+#include "transport/anti_freeze.h"
+#include "transport/net_exceptions.h"
+
 #include "transport/io_handler_registry.h"
 #include "transport/socket/net_stack.h"
 #include "transport/socket/socket_error.h"
@@ -111,9 +119,37 @@ void TNetSSLIOHandlerSocketOpenSSL::OpenEncodedConnection() {
     fSSLSocket->Accept(Binding()->Handle());
   } else {
     fSSLSocket->SetHostName(!FURIToCheck.empty() ? HostOfURI(FURIToCheck) : Host());
-    fSSLSocket->Connect(Binding()->Handle());
+    if (TNetAntiFreezeBase::ShouldUse())
+      ConnectInSlices();
+    else
+      fSSLSocket->Connect(Binding()->Handle());
   }
   fPassThrough = false;
+}
+
+void TNetSSLIOHandlerSocketOpenSSL::ConnectInSlices() {
+  // The handshake waits for the server in slices with the idle hook between them,
+  // as every other wait on the main thread does. The hook may close the
+  // connection, which frees the TLS socket: nothing of it is touched afterwards.
+  const int fd = Binding()->Handle();
+  const std::uint64_t timeout = ReadTimeout() < 1 ? SSLSocketTimeoutDefault : ReadTimeout();
+  fSSLSocket->BeginConnect(fd);
+  std::uint64_t lastProgress = TickCount();
+  while (!fSSLSocket->StepConnect()) {
+    pollfd wait{fd, static_cast<short>(fSSLSocket->WantsWrite() ? POLLOUT : POLLIN), 0};
+    const int ready = ::poll(&wait, 1, TNetAntiFreezeBase::SliceMs());
+    if (ready > 0) {
+      lastProgress = TickCount();
+      continue;
+    }
+    if (ready < 0 && errno != EINTR)
+      RaiseLastSSLSocketError();
+    if (TickCount() - lastProgress >= timeout)
+      fSSLSocket->RaiseConnectTimeout();
+    TNetAntiFreezeBase::DoProcess(true);
+    if (!fSSLSocket || !Binding() || !Binding()->HandleAllocated())
+      throw ENetConnClosedGracefully();
+  }
 }
 
 void TNetSSLIOHandlerSocketOpenSSL::SetPassThrough(bool AValue) {

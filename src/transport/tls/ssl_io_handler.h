@@ -72,6 +72,8 @@ class TNetSSLIOHandlerSocketOpenSSL : public TNetSSLIOHandlerSocketBase, private
   // Creates the context (loading OpenSSL) when there is none yet.
   void Init();
   void SetSocketTimeouts(int AMSec);
+  // The client handshake while the idle hook is in use.
+  void ConnectInSlices();
   void DoStatusInfoEx(const void* session, int where, int ret, const std::u16string& type,
                       const std::u16string& msg) override;
   bool StatusInfoExAssigned() const override { return static_cast<bool>(OnStatusInfoEx); }

@@ -61,34 +61,109 @@ void TNetSSLSocket::NewSession(int socket) {
     RaiseSSLSessionError<ENetOSSLFDSetError>(fSSL, r, u"Error setting File Descriptor for SSL");
 }
 
-void TNetSSLSocket::Connect(int socket) {
+namespace {
+// Puts a socket into non-blocking mode for the lifetime of the object.
+class TNoWait {
+ public:
+  TNoWait(int fd, bool active) : FFd(fd), FFlags(active ? ::fcntl(fd, F_GETFL) : -1) {
+    if (FFlags >= 0 && !(FFlags & O_NONBLOCK)) {
+      ::fcntl(FFd, F_SETFL, FFlags | O_NONBLOCK);
+    } else {
+      FFlags = -1;
+    }
+  }
+  ~TNoWait() {
+    if (FFlags >= 0) {
+      const int savedErrno = errno;
+      ::fcntl(FFd, F_SETFL, FFlags);
+      errno = savedErrno;
+    }
+  }
+  TNoWait(const TNoWait&) = delete;
+  TNoWait& operator=(const TNoWait&) = delete;
+
+ private:
+  int FFd;
+  int FFlags;
+};
+}  // namespace
+
+void TNetSSLSocket::BeginConnect(int socket) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
   NewSession(socket);
   // The server name goes out always; an empty one is refused by OpenSSL, which
   // then sends none.
   std::string name = AnsiString(fHostName);
   e.SSL_ctrl(fSSL, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, name.data());
-  const bool verifyPeer = fSSLContext->VerifyMode().Contains(sslvrfPeer);
-  if (verifyPeer && !name.empty())
+  if (fSSLContext->VerifyMode().Contains(sslvrfPeer) && !name.empty())
     e.SSL_set1_host(fSSL, name.c_str());
+}
 
+void TNetSSLSocket::Connect(int socket) {
+  const TNetOpenSSLEntries& e = OpenSSLEntries();
+  BeginConnect(socket);
   e.ERR_clear_error();
+  errno = 0;
   int r;
   {
     TNoSigPipe noSigPipe;
     r = e.SSL_connect(fSSL);
   }
-  if (r < 1) {
-    const long verifyResult = verifyPeer ? e.SSL_get_verify_result(fSSL) : X509_V_OK;
-    try {
-      RaiseSSLSessionError<ENetOSSLConnectError>(fSSL, r, u"Error connecting with SSL.");
-    } catch (Exception& x) {
-      if (verifyResult != X509_V_OK)
-        x.SetMessage(x.Message() + u"\r\n" +
-                     FromUtf8(e.X509_verify_cert_error_string(verifyResult)));
-      throw;
-    }
+  if (r < 1)
+    FailConnect(r);
+  ConnectDone();
+}
+
+bool TNetSSLSocket::StepConnect() {
+  const TNetOpenSSLEntries& e = OpenSSLEntries();
+  TNoWait noWaitMode(e.SSL_get_fd(fSSL), true);
+  e.ERR_clear_error();
+  errno = 0;
+  int r;
+  {
+    TNoSigPipe noSigPipe;
+    r = e.SSL_connect(fSSL);
   }
+  if (r == 1) {
+    ConnectDone();
+    return true;
+  }
+  const int cls = e.SSL_get_error(fSSL, r);
+  if (cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) {
+    FWantsWrite = cls == SSL_ERROR_WANT_WRITE;
+    return false;
+  }
+  FailConnect(r);
+}
+
+void TNetSSLSocket::RaiseConnectTimeout() {
+  // As a blocking handshake whose socket wait ran out.
+  OpenSSLEntries().ERR_clear_error();
+  errno = EAGAIN;
+  RaiseSSLCodeError<ENetOSSLConnectError>(SSL_ERROR_SYSCALL, -1, u"Error connecting with SSL.");
+}
+
+void TNetSSLSocket::FailConnect(int r) {
+  const TNetOpenSSLEntries& e = OpenSSLEntries();
+  const int savedErrno = errno;
+  const int cls = e.SSL_get_error(fSSL, r);
+  if ((cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) &&
+      (savedErrno == EAGAIN || savedErrno == EWOULDBLOCK)) {
+    // A blocking socket whose wait ran out: reported as the time-out it is.
+    RaiseConnectTimeout();
+  }
+  const bool verifyPeer = fSSLContext->VerifyMode().Contains(sslvrfPeer);
+  const long verifyResult = verifyPeer ? e.SSL_get_verify_result(fSSL) : X509_V_OK;
+  try {
+    RaiseSSLSessionError<ENetOSSLConnectError>(fSSL, r, u"Error connecting with SSL.");
+  } catch (Exception& x) {
+    if (verifyResult != X509_V_OK)
+      x.SetMessage(x.Message() + u"\r\n" + FromUtf8(e.X509_verify_cert_error_string(verifyResult)));
+    throw;
+  }
+}
+
+void TNetSSLSocket::ConnectDone() {
   if (fParent)
     fParent->DoStatusInfo(CipherStatusText());
 }
@@ -124,33 +199,6 @@ bool TNetSSLSocket::Retry(int result) {
   errno = savedErrno;
   return cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE;
 }
-
-namespace {
-// Puts a socket into non-blocking mode for the lifetime of the object.
-class TNoWait {
- public:
-  TNoWait(int fd, bool active) : FFd(fd), FFlags(active ? ::fcntl(fd, F_GETFL) : -1) {
-    if (FFlags >= 0 && !(FFlags & O_NONBLOCK)) {
-      ::fcntl(FFd, F_SETFL, FFlags | O_NONBLOCK);
-    } else {
-      FFlags = -1;
-    }
-  }
-  ~TNoWait() {
-    if (FFlags >= 0) {
-      const int savedErrno = errno;
-      ::fcntl(FFd, F_SETFL, FFlags);
-      errno = savedErrno;
-    }
-  }
-  TNoWait(const TNoWait&) = delete;
-  TNoWait& operator=(const TNoWait&) = delete;
-
- private:
-  int FFd;
-  int FFlags;
-};
-}  // namespace
 
 int TNetSSLSocket::Recv(std::uint8_t* buffer, int length, bool noWait) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();

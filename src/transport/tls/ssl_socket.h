@@ -32,6 +32,16 @@ class TNetSSLSocket {
   // The client handshake; the server name goes out as SNI and, when the peer is
   // verified, is checked against its certificate. Reports the cipher status text.
   void Connect(int socket);
+  // The same handshake in steps, for a caller that does its own waiting:
+  // BeginConnect prepares the session; each StepConnect makes the progress the
+  // socket allows without waiting and is true once the handshake is done, false
+  // while it waits for the socket (to become writable when WantsWrite, readable
+  // otherwise). Failures raise as Connect's do; RaiseConnectTimeout raises what a
+  // blocking handshake raises when its socket wait runs out.
+  void BeginConnect(int socket);
+  bool StepConnect();
+  bool WantsWrite() const { return FWantsWrite; }
+  [[noreturn]] void RaiseConnectTimeout();
   void Accept(int socket);
 
   // SSL_read until data, the end or a failure: a count, 0 for an orderly end, or
@@ -57,6 +67,8 @@ class TNetSSLSocket {
  private:
   void NewSession(int socket);
   void FreeSession();
+  [[noreturn]] void FailConnect(int result);
+  void ConnectDone();
   // Retry classes of a failed call; true when the call should be repeated.
   bool Retry(int result);
 
@@ -68,6 +80,7 @@ class TNetSSLSocket {
   TNetSSLContext* fSSLContext = nullptr;
   std::u16string fHostName;
   int FLastErrorClass = SSL_ERROR_NONE;
+  bool FWantsWrite = false;
 };
 
 }  // namespace vornel

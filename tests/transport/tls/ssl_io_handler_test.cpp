@@ -2,15 +2,22 @@
 // Python peer, with a test CA made at test time.
 #include "transport/tls/ssl_io_handler.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "tls_test_support.h"
+#include "transport/anti_freeze.h"
 #include "transport/net_exceptions.h"
 #include "transport/socket/socket_error.h"
 #include "transport/tcp_client.h"
@@ -247,6 +254,108 @@ TEST_F(SSLIOHandler, Tls10MethodStillBuildsATls10Context) {
     EXPECT_TRUE(StartsWith(x.Message(), u"Error connecting with SSL.\r\n")) << x.what();
   }
   EXPECT_NE(e, nullptr);  // OnBeforeConnect fired between the TCP connect and TLS
+}
+
+// A listener that accepts into its queue and never says a word: the TCP
+// connect succeeds and the handshake waits for the server's hello.
+class TSilentListener {
+ public:
+  TSilentListener() : FFd(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (FFd < 0 || ::bind(FFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(FFd, 4) != 0 ||
+        ::getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("listener");
+    FPort = ntohs(address.sin_port);
+  }
+  ~TSilentListener() { ::close(FFd); }
+  TSilentListener(const TSilentListener&) = delete;
+  TSilentListener& operator=(const TSilentListener&) = delete;
+  std::uint16_t Port() const { return FPort; }
+
+ private:
+  int FFd;
+  std::uint16_t FPort = 0;
+};
+
+class TIdleHook : public TNetAntiFreezeBase {
+ public:
+  std::function<void()> OnProcess;
+  int Calls = 0;
+  void Process() override {
+    ++Calls;
+    if (OnProcess)
+      OnProcess();
+  }
+};
+
+// With the idle hook, the handshake's waits are sliced like every other wait:
+// the hook runs while the server is silent and may end the connection.
+TEST_F(SSLIOHandler, WithTheIdleHookTheHandshakeWaitsInSlicesTheHookCanEnd) {
+  TIdleHook hook;
+  hook.SetIdleTimeOut(20);
+  hook.SetOnlyWhenIdle(false);
+
+  {
+    SCOPED_TRACE("a server that answers");
+    TPeerProcess server(SServer(*Pki, "valid"));
+    Connect(u"127.0.0.1", AnnouncedPort(server));
+    ASSERT_FALSE(FStatus.empty());
+    EXPECT_TRUE(StartsWith(FStatus.back(), u"Cipher: name = "));
+    FHandler->Write(u"GET / HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(FHandler->ReadLn(), u"HTTP/1.0 200 ok");
+  }
+  TearDown();  // a fresh client for each case
+  SetUp();
+  {
+    SCOPED_TRACE("the hook disconnects during the handshake");
+    TSilentListener silent;
+    hook.Calls = 0;
+    hook.OnProcess = [&] {
+      if (hook.Calls == 5)
+        FClient->Disconnect();
+    };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(Connect(u"127.0.0.1", silent.Port()), ENetConnClosedGracefully);
+    EXPECT_EQ(hook.Calls, 5);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(FClient->Connected());
+    EXPECT_EQ(FHandler->SSLSocket(), nullptr);
+  }
+  {
+    SCOPED_TRACE("a silent server times the handshake out as without the hook");
+    hook.OnProcess = nullptr;
+    FClient->SetReadTimeout(300);
+    std::u16string sliced, blocking;
+    for (std::u16string* message : {&sliced, &blocking}) {
+      TSilentListener silent;
+      hook.SetActive(message == &sliced);
+      try {
+        Connect(u"127.0.0.1", silent.Port());
+        ADD_FAILURE() << "connected";
+      } catch (const Exception& e) {
+        *message = e.Message();
+      }
+      EXPECT_FALSE(FClient->Connected());
+    }
+    EXPECT_EQ(sliced, u"Socket Error # 10060\r\nConnection timed out.") << ToUtf8(sliced);
+    EXPECT_EQ(sliced, blocking);
+  }
+  {
+    SCOPED_TRACE("a server that hangs up");
+    hook.SetActive(true);
+    TPeerProcess peer(PythonPeer(*Pki, "hangup"));
+    try {
+      Connect(u"127.0.0.1", AnnouncedPort(peer));
+      ADD_FAILURE() << "connected";
+    } catch (const ENetOSSLConnectError& e) {
+      EXPECT_EQ(e.Message(),
+                u"Error connecting with SSL.\r\nEOF was observed that violates the protocol");
+    }
+  }
 }
 
 }  // namespace
