@@ -19,22 +19,21 @@
 #include "installer/window/main_install_form.h"
 #include "platform/text.h"
 #include "qt_app.h"
+#include "road.h"
 #include "support/temp_dir.h"
 
 namespace vornel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Damage;
+using test::Quoted;
 using test::TBoxCatcher;
 using testing::TTempDir;
 
 const char* const kSetNames[] = {"Setup.exe",  "Setup-1.bin", "Aktual.txt", "Ctimne.txt",
                                  "data/a.dat", "data/b.dat",  "data/c.dat", "data/deep/d.dat",
                                  "e.txt",      "f.txt"};
-
-std::string Quoted(const fs::path& path) {
-  return "'" + path.string() + "'";
-}
 
 // The ten items of the set, zipped by Info-ZIP zip without folder entries.
 void ZipTheSet(const fs::path& zip) {
@@ -58,19 +57,6 @@ void ZipStored(const fs::path& zip, const std::vector<std::pair<std::string, std
   std::ofstream(file) << script;
   ASSERT_EQ(std::system(("python3 " + Quoted(file) + " " + Quoted(zip)).c_str()), 0);
   fs::remove(file);
-}
-
-// Flips one bit of the first occurrence of content: the item's CRC no longer fits.
-void Damage(const fs::path& zip, const std::string& content) {
-  std::string bytes;
-  {
-    std::ifstream in(zip, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  const auto at = bytes.find(content);
-  ASSERT_NE(at, std::string::npos);
-  bytes[at] ^= 0x20;
-  std::ofstream(zip, std::ios::binary) << bytes;
 }
 
 // The window of an installer in a folder of its own, on page 2 with the set

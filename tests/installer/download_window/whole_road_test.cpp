@@ -1,0 +1,145 @@
+// The whole road in one process on the real window (offscreen), with the real HTTP,
+// TLS and zip stacks against the demo server: "Start" downloads a set made by
+// Python's zipfile, page 1, "Rozbalit" with and without a backup, "Instalovat"
+// with setup stand-ins, the close, and what the clean-up left on the disk. Also a
+// cancelled download closed on page 0, and a damaged set through the road.
+#include <gtest/gtest.h>
+
+#include <QProgressBar>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "demo_server_process.h"
+#include "window/road.h"
+
+namespace vornel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+using testing::TDemoServer;
+using testing::TTempDir;
+using testing::TTestCA;
+
+class WholeRoadTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Shared = std::make_unique<TShared>();
+    setenv("SSL_CERT_FILE", Shared->CA.CA().c_str(), 1);
+  }
+  static void TearDownTestSuite() { Shared.reset(); }
+
+  // The road's installer, its downloads aimed at a server.
+  static void AimAt(TRoad& road, const TDemoServer& server) {
+    road.form->Wizard().DownloadStep().Host = server.Host();
+  }
+
+  struct TShared {
+    TTempDir Dir;
+    TTestCA CA{Dir.Path() / "ca"};
+    fs::path SetFile = Dir.Path() / "set.zip";  // read anew by each request
+    std::unique_ptr<TDemoServer> Server;
+    TShared() {
+      std::ofstream(SetFile) << "no set yet";
+      Server = std::make_unique<TDemoServer>(SetFile, CA, std::vector<std::string>{});
+    }
+  };
+  static std::unique_ptr<TShared> Shared;
+};
+
+std::unique_ptr<WholeRoadTest::TShared> WholeRoadTest::Shared;
+
+TEST_F(WholeRoadTest, FromStartToTheClose) {
+  for (const TRoadCase& c : RoadCases) {
+    SCOPED_TRACE(c.Name);
+    ZipSetWithPython(Shared->SetFile, c.ExitCodes.front(), c.AnotherFile);
+    TRoad road;
+    AimAt(road, *Shared->Server);
+    road.Click(TControl::B_StartK1);
+    ASSERT_TRUE(road.boxes.Boxes.empty()) << road.boxes.Boxes.front().Text.toStdString();
+    ASSERT_EQ(road.form->PageIndex(), TS_Step2);
+    EXPECT_FALSE(road.state.DownloadActive);
+    EXPECT_FALSE(road.state.DownloadAborted);
+    EXPECT_EQ(road.state.CilDataFile, FromUtf8(road.archive.string()));
+    EXPECT_TRUE(ReadAll(road.archive) == ReadAll(Shared->SetFile));
+    // The stand-in runs only if its execute bit came through the unpacking.
+    WalkFromRozbalit(road, c);
+  }
+}
+
+TEST_F(WholeRoadTest, ACancelledDownloadClosedOnPageZeroLeavesNoPartialFile) {
+  TTempDir dir;
+  const fs::path big = dir.Path() / "big.zip";
+  {
+    std::string bytes(2 * 1024 * 1024, '\0');
+    std::mt19937 random(12);
+    for (char& b : bytes)
+      b = static_cast<char>(random());
+    std::ofstream(big, std::ios::binary) << bytes;
+  }
+  TDemoServer slow(big, Shared->CA, {"--mode", "slow", "--rate", "400000"});
+  TRoad road;
+  AimAt(road, slow);
+  // Storno once the bar has moved: the transfer is under way.
+  auto* bar = road.form->findChild<QProgressBar*>("ArPB_Down");
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (bar->value() > 0) {
+      poll.stop();
+      road.Click(TControl::B_StornoDown);
+    }
+  });
+  poll.start(20);
+  road.Click(TControl::B_StartK1);
+
+  EXPECT_TRUE(road.boxes.Boxes.empty());
+  EXPECT_TRUE(road.state.DownloadAborted);
+  EXPECT_EQ(road.form->PageIndex(), TS_Step1);
+  ASSERT_TRUE(fs::exists(road.archive));
+  EXPECT_LT(fs::file_size(road.archive), fs::file_size(big));
+
+  EXPECT_TRUE(road.form->close());
+  EXPECT_FALSE(fs::exists(road.archive)) << "the partial download is removed";
+  EXPECT_TRUE(fs::is_empty(road.temp.Path()));
+  EXPECT_TRUE(fs::is_empty(road.backup));
+  ExpectSelfDeleteScript(road);
+}
+
+TEST_F(WholeRoadTest, ADamagedSetIsNotOfferedForInstallationAndLeavesNothing) {
+  ZipWithPython(Shared->SetFile, {{"Setup.exe", StandInScript(0), 0755, false},
+                                  {"Setup-1.bin", "content of Setup-1.bin", 0644, false},
+                                  {"Aktual.txt", "content of Aktual.txt", 0644, false},
+                                  {"../outside.txt", "escaping", 0644, false},
+                                  {"Ctimne.txt", "content of Ctimne.txt", 0644, false}});
+  Damage(Shared->SetFile, "content of Aktual.txt");
+  TRoad road;
+  AimAt(road, *Shared->Server);
+  road.Click(TControl::B_StartK1);
+  ASSERT_EQ(road.form->PageIndex(), TS_Step2);
+  ASSERT_TRUE(road.boxes.Boxes.empty());
+
+  road.Click(TControl::B_RozbalK2);
+  ASSERT_EQ(road.boxes.Boxes.size(), 1u);
+  const QString message = road.boxes.Boxes[0].Text;
+  EXPECT_TRUE(message.contains(QStringLiteral("Aktual.txt"))) << message.toStdString();
+  EXPECT_TRUE(message.contains(QStringLiteral("../outside.txt"))) << message.toStdString();
+  EXPECT_FALSE(message.contains(QStringLiteral("Ctimne.txt"))) << message.toStdString();
+  EXPECT_EQ(road.form->PageIndex(), TS_Step2) << "not offered for installation";
+  EXPECT_FALSE(road.state.UnZipperActive);
+  EXPECT_TRUE(road.form->Control(TControl::B_RozbalK2)->isEnabled());
+  EXPECT_TRUE(fs::exists(road.archive)) << "kept for another try";
+  EXPECT_FALSE(fs::exists(road.temp.Path() / "outside.txt"));
+
+  EXPECT_TRUE(road.form->close());
+  EXPECT_FALSE(fs::exists(road.archive));
+  EXPECT_TRUE(fs::is_empty(road.temp.Path())) << "what was unpacked is gone too";
+  ExpectSelfDeleteScript(road);
+}
+
+}  // namespace
+}  // namespace vornel
