@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,9 +53,24 @@ std::u16string Wide(const std::string& text) {
   return std::u16string(text.begin(), text.end());
 }
 
+// The hash "openssl passwd -apr1" makes of the password; empty when it fails.
+std::string PasswordHash(const std::string& password) {
+  const std::string command = "openssl passwd -apr1 '" + password + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return {};
+  char line[256] = {};
+  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  pclose(pipe);
+  std::string hash = read ? line : "";
+  while (!hash.empty() && (hash.back() == '\n' || hash.back() == '\r'))
+    hash.pop_back();
+  return hash;
+}
+
 }  // namespace
 
-TNginxServer::TNginxServer(bool withTLS) {
+TNginxServer::TNginxServer(bool withTLS, const std::optional<TNginxBasicAuth>& basicAuth) {
   if (access("/usr/sbin/nginx", X_OK) != 0)
     return;
   char pattern[] = "/tmp/vornel-nginx-XXXXXX";
@@ -66,6 +82,12 @@ TNginxServer::TNginxServer(bool withTLS) {
   std::filesystem::create_directories(FFolder + "/tmp");
   if (withTLS && !MakeCertificates())
     return;
+  if (basicAuth) {
+    const std::string hash = PasswordHash(basicAuth->Password);
+    if (hash.empty())
+      return;
+    std::ofstream(FFolder + "/htpasswd") << basicAuth->User << ":" << hash << "\n";
+  }
 
   FPort = FreePort();
   std::ostringstream conf;
@@ -92,8 +114,12 @@ TNginxServer::TNginxServer(bool withTLS) {
   }
   conf << "    root " << FRoot << ";\n"
        << "    location = /old { return 301 /files/small.txt; }\n"
-       << "    location /gz/ { gzip on; gzip_types text/plain; gzip_min_length 1; }\n"
-       << "  }\n}\n";
+       << "    location /gz/ { gzip on; gzip_types text/plain; gzip_min_length 1; }\n";
+  if (basicAuth) {
+    conf << "    location " << basicAuth->Location << " {\n      auth_basic \"Vornel\";\n"
+         << "      auth_basic_user_file " << FFolder << "/htpasswd;\n    }\n";
+  }
+  conf << "  }\n}\n";
   std::ofstream(FFolder + "/nginx.conf") << conf.str();
 
   const std::string config = FFolder + "/nginx.conf";

@@ -7,19 +7,29 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vornel::test {
 
+// A folder below Root() that nginx guards with auth_basic for one user.
+struct TNginxBasicAuth {
+  std::string Location;  // "/private/"
+  std::string User;
+  std::string Password;
+};
+
 class TNginxServer {
  public:
-  explicit TNginxServer(bool withTLS = false);
+  explicit TNginxServer(bool withTLS = false,
+                        const std::optional<TNginxBasicAuth>& basicAuth = std::nullopt);
   ~TNginxServer();
   TNginxServer(const TNginxServer&) = delete;
   TNginxServer& operator=(const TNginxServer&) = delete;
 
-  // True when nginx is installed and answered; tests skip otherwise.
+  // True when nginx (and, for basic authentication, openssl) is installed and
+  // nginx answered; tests skip otherwise.
   bool Running() const { return FPid > 0; }
   const std::string& Root() const { return FRoot; }
   const std::string& Folder() const { return FFolder; }

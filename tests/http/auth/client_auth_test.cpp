@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "../nginx_server.h"
 #include "../scripted_server.h"
 #include "http/custom_http.h"
 #include "http/digest_authentication.h"
-#include "nginx_basic_auth.h"
 #include "platform/memory_stream.h"
 
 namespace vornel {
@@ -42,9 +42,10 @@ std::string UnauthorizedThenClose(const std::string& challenge) {
 }
 
 TEST(ClientAuthTest, NginxBasicAuthentication) {
-  test::TNginxBasicAuth nginx("vornel", "s3cret pass");
+  test::TNginxServer nginx(false, test::TNginxBasicAuth{"/private/", "vornel", "s3cret pass"});
   if (!nginx.Running())
     GTEST_SKIP() << "nginx or openssl missing";
+  nginx.WriteFile("private/secret.txt", "the secret");
   TNetHTTP http;
   TMemoryStream body;
   try {
