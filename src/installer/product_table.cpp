@@ -6,8 +6,6 @@ namespace vornel {
 
 namespace {
 
-constexpr char16_t kHost[] = u"" VORNEL_HOST;
-
 constexpr std::array<TProduct, 3> kProducts{{
     {u"INSTALLTARVO", u"/QRTX/Instalace/Tarvo2021_2021K1.zip", u"Tarvo2021_2021K1.zip",
      u"Účetní průvodce Tarvo, revize k 1.1.2021", u"účetního průvodce Tarvo", u"SetupTarvo.exe"},
@@ -21,10 +19,6 @@ constexpr std::array<TProduct, 3> kProducts{{
 
 std::span<const TProduct> ProductTable() {
   return kProducts;
-}
-
-std::u16string_view PublisherHost() {
-  return kHost;
 }
 
 const TProduct* FindProduct(std::u16string_view idApp) {

@@ -1,0 +1,77 @@
+"""Walks the installer's road from outside on an X server: clicks on "Start",
+"Rozbalit" and "Instalovat" with xdotool, each once the disk shows that its page
+is there, then the close request of the close box. What happens is printed step by
+step. Used by the end-to-end test and by the demo.
+"""
+
+import os
+import subprocess
+import time
+
+# "Start", "Rozbalit" and "Instalovat" share one place on their pages: the page
+# area at (208, 69) with its margin of 4, the button at (288, 143), 75 x 25.
+BUTTON = (212 + 288 + 37, 73 + 143 + 12)
+
+
+class RoadFiles:
+    """Where the installer puts the set: its private temporary folder below
+    temp_root (the TMPDIR it is given) and the unpack folder beside the download."""
+
+    def __init__(self, temp_root, set_name):
+        private = os.path.join(temp_root, "vornel-%d" % os.getuid())
+        self.download = os.path.join(private, set_name)
+        self.unpacked = os.path.join(private, os.path.splitext(set_name)[0])
+
+
+def wait_for(what, condition, timeout):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.05)
+
+
+def xdotool(display_name, *args):
+    subprocess.run(["xdotool"] + [str(a) for a in args],
+                   env=dict(os.environ, DISPLAY=display_name), check=True)
+
+
+def click_button(display_name, window):
+    xdotool(display_name, "mousemove", "--window", window, BUTTON[0], BUTTON[1], "click", 1)
+
+
+def walk(display, display_name, installer, files, set_size, log, run_setup, timeout=60):
+    """The road on the mapped installer window; run_setup(display) deals with the
+    set's program after the click on "Instalovat". Returns the installer's exit
+    code after the close."""
+    window = display.wait_for_map(30)
+    assert window is not None, "no window was shown"
+    log("the installer's window is shown: %r" % display.title(window))
+
+    log("click on \"Start\"")
+    click_button(display_name, window)
+    wait_for("the download", lambda: os.path.exists(files.download)
+             and os.path.getsize(files.download) == set_size, timeout)
+    log("downloaded %d bytes into %s" % (set_size, files.download))
+    # "Start" stays disabled until page 1 replaces it in the same step, so a click
+    # that came early would be lost rather than start another download.
+    time.sleep(0.5)
+
+    log("click on \"Rozbalit\"")
+    click_button(display_name, window)
+    wait_for("the unpacking", lambda: not os.path.exists(files.download)
+             and os.path.isdir(files.unpacked) and len(os.listdir(files.unpacked)) >= 4, timeout)
+    time.sleep(0.5)
+    log("unpacked into %s: %s; the download is deleted"
+        % (files.unpacked, " ".join(sorted(os.listdir(files.unpacked)))))
+
+    log("click on \"Instalovat\"")
+    click_button(display_name, window)
+    run_setup(display)
+    time.sleep(0.5)
+
+    log("close request, as from the close box")
+    display.request_close(window)
+    code = installer.wait(20)
+    log("the installer ended with exit code %d" % code)
+    return code
