@@ -100,8 +100,8 @@ def main():
                 display.watch_maps()
                 installer = subprocess.Popen([copy], cwd=folder, env=env)
                 try:
-                    code = road_driver.walk(display, xvfb.display, installer, files,
-                                            os.path.getsize(served), log, run_setup, 20)
+                    code = road_driver.walk(display, xvfb.display, installer, files, served,
+                                            log, run_setup, 20)
                 finally:
                     if installer.poll() is None:
                         installer.kill()

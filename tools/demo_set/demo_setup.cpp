@@ -1,12 +1,13 @@
 // The setup program of the demo installation set: a dialog "Instalace demo" with
 // "OK" (exit code 0, the installation succeeded) and "Chyba" (exit code 1, it
-// failed). Closing the dialog counts as a failure.
+// failed). Closing the dialog counts as a failure. The outcome is also printed.
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstdio>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -30,5 +31,8 @@ int main(int argc, char** argv) {
   layout->addLayout(buttons);
   QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
   QObject::connect(failure, &QPushButton::clicked, &dialog, &QDialog::reject);
-  return dialog.exec() == QDialog::Accepted ? 0 : 1;
+  const int exitCode = dialog.exec() == QDialog::Accepted ? 0 : 1;
+  // Told on the terminal too, so a demo run without a screen shows the outcome.
+  std::printf("Instalace demo: %s, exit code %d\n", exitCode == 0 ? "OK" : "Chyba", exitCode);
+  return exitCode;
 }

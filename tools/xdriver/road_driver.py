@@ -40,19 +40,31 @@ def click_button(display_name, window):
     xdotool(display_name, "mousemove", "--window", window, BUTTON[0], BUTTON[1], "click", 1)
 
 
-def walk(display, display_name, installer, files, set_size, log, run_setup, timeout=60):
-    """The road on the mapped installer window; run_setup(display) deals with the
-    set's program after the click on "Instalovat". Returns the installer's exit
-    code after the close."""
+def same_content(path, expected):
+    try:
+        with open(path, "rb") as f:
+            return f.read() == expected
+    except OSError:
+        return False
+
+
+def walk(display, display_name, installer, files, served, log, run_setup, timeout=60):
+    """The road on the mapped installer window, for the set file served; run_setup
+    deals with the set's program after the click on "Instalovat". Returns the
+    installer's exit code after the close."""
     window = display.wait_for_map(30)
     assert window is not None, "no window was shown"
     log("the installer's window is shown: %r" % display.title(window))
 
     log("click on \"Start\"")
     click_button(display_name, window)
-    wait_for("the download", lambda: os.path.exists(files.download)
-             and os.path.getsize(files.download) == set_size, timeout)
-    log("downloaded %d bytes into %s" % (set_size, files.download))
+    # The file takes the announced size at once and is filled as the body arrives,
+    # so only its content tells when the download is complete.
+    with open(served, "rb") as f:
+        expected = f.read()
+    wait_for("the download", lambda: same_content(files.download, expected), timeout)
+    log("downloaded %d bytes into %s, the same as the server's set" % (len(expected),
+                                                                       files.download))
     # "Start" stays disabled until page 1 replaces it in the same step, so a click
     # that came early would be lost rather than start another download.
     time.sleep(0.5)
