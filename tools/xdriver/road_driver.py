@@ -10,7 +10,8 @@ import time
 
 # "Start", "Rozbalit" and "Instalovat" share one place on their pages: the page
 # area at (208, 69) with its margin of 4, the button at (288, 143), 75 x 25.
-BUTTON = (212 + 288 + 37, 73 + 143 + 12)
+BUTTON_PLACE = (212 + 288, 73 + 143, 75, 25)
+BUTTON = (BUTTON_PLACE[0] + 37, BUTTON_PLACE[1] + 12)
 
 
 class RoadFiles:
@@ -34,6 +35,15 @@ def wait_for(what, condition, timeout):
 def xdotool(display_name, *args):
     subprocess.run(["xdotool"] + [str(a) for a in args],
                    env=dict(os.environ, DISPLAY=display_name), check=True)
+
+
+def button_enabled(display, window):
+    """Whether the button at the shared place shows an enabled caption: black text,
+    where a disabled one is grey. The window repaints only after a step has shown
+    its page, so this sees what the user sees."""
+    x, y, width, height = BUTTON_PLACE
+    pixels = display.pixels(window, x + 4, y + 4, width - 8, height - 8)
+    return pixels is not None and any(max(p) < 0x40 for p in pixels)
 
 
 def click_button(display_name, window):
@@ -67,13 +77,15 @@ def walk(display, display_name, installer, files, served, log, run_setup, timeou
                                                                        files.download))
     # "Start" stays disabled until page 1 replaces it in the same step, so a click
     # that came early would be lost rather than start another download.
-    time.sleep(0.5)
+    time.sleep(0.3)
+    wait_for("\"Rozbalit\"", lambda: button_enabled(display, window), timeout)
 
     log("click on \"Rozbalit\"")
     click_button(display_name, window)
     wait_for("the unpacking", lambda: not os.path.exists(files.download)
              and os.path.isdir(files.unpacked) and len(os.listdir(files.unpacked)) >= 4, timeout)
-    time.sleep(0.5)
+    time.sleep(0.3)
+    wait_for("\"Instalovat\"", lambda: button_enabled(display, window), timeout)
     log("unpacked into %s: %s; the download is deleted"
         % (files.unpacked, " ".join(sorted(os.listdir(files.unpacked)))))
 

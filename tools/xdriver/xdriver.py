@@ -47,6 +47,21 @@ class XEvent(ctypes.Union):
                 ("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
 
 
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+ZPixmap = 2
+_ErrorHandler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+# Errors of a read that fails (a window gone or unmapped) are answered by a null
+# image instead of Xlib's default handler, which would end the process.
+_ignore_errors = _ErrorHandler(lambda display, error: 0)
+AllPlanes = ctypes.c_ulong(-1).value
+
 _X.XOpenDisplay.restype = ctypes.c_void_p
 _X.XOpenDisplay.argtypes = [ctypes.c_char_p]
 _X.XCloseDisplay.argtypes = [ctypes.c_void_p]
@@ -63,6 +78,11 @@ _X.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 _X.XSendEvent.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_long,
                           ctypes.POINTER(XEvent)]
 _X.XFree.argtypes = [ctypes.c_void_p]
+_X.XSetErrorHandler.restype = ctypes.c_void_p
+_X.XSetErrorHandler.argtypes = [ctypes.c_void_p]
+_X.XGetImage.restype = ctypes.POINTER(XImage)
+_X.XGetImage.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                         ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
 _X.XGetWindowProperty.argtypes = [
     ctypes.c_void_p, Window, Atom, ctypes.c_long, ctypes.c_long, ctypes.c_int, Atom,
     ctypes.POINTER(Atom), ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
@@ -176,6 +196,33 @@ class Display:
     def pid(self, window):
         raw = self.property(window, "_NET_WM_PID")
         return None if not raw else ctypes.c_long.from_buffer_copy(raw[:ctypes.sizeof(ctypes.c_long)]).value
+
+    def pixels(self, window, x, y, width, height):
+        """The (red, green, blue) values of a rectangle of a window on a 24- or 32-bit
+        screen, row by row; None when the window cannot be read."""
+        previous = _X.XSetErrorHandler(ctypes.cast(_ignore_errors, ctypes.c_void_p))
+        try:
+            image = _X.XGetImage(self.dpy, window, x, y, width, height, AllPlanes, ZPixmap)
+            _X.XSync(self.dpy, 0)
+        finally:
+            _X.XSetErrorHandler(previous)
+        if not image:
+            return None
+        try:
+            info = image.contents
+            if info.bits_per_pixel != 32:
+                return None
+            raw = ctypes.string_at(info.data, info.bytes_per_line * info.height)
+        finally:
+            if image.contents.data:
+                _X.XFree(image.contents.data)
+            _X.XFree(image)
+        result = []
+        for row in range(height):
+            line = raw[row * info.bytes_per_line:]
+            # Little-endian 0x00RRGGBB pixels: blue first.
+            result.extend((line[4 * i + 2], line[4 * i + 1], line[4 * i]) for i in range(width))
+        return result
 
     def request_close(self, window):
         """Sends WM_DELETE_WINDOW, as a window manager does for the close box."""
