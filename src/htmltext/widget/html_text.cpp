@@ -306,8 +306,32 @@ void TVqHTMLText::Modify(int flags) {
     Rebuild();
   }
   if (flags & mfPaint) {
-    update();
+    RequestPaint();
   }
+}
+
+// Text that changes faster than a display frame (a status line set for every
+// block of a download) is laid out at once, but painted once per frame: a change
+// within a frame of the last paint waits for the frame's end.
+void TVqHTMLText::RequestPaint() {
+  if (FPaintTimer.isActive()) {
+    return;
+  }
+  const qint64 since = FSincePaint.isValid() ? FSincePaint.elapsed() : PaintIntervalMs;
+  if (since >= PaintIntervalMs) {
+    update();
+  } else {
+    FPaintTimer.start(static_cast<int>(PaintIntervalMs - since), Qt::PreciseTimer, this);
+  }
+}
+
+void TVqHTMLText::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != FPaintTimer.timerId()) {
+    QWidget::timerEvent(event);
+    return;
+  }
+  FPaintTimer.stop();
+  update();
 }
 
 void TVqHTMLText::Rebuild() {
@@ -377,6 +401,7 @@ void TVqHTMLText::changeEvent(QEvent* event) {
 // Painting
 
 void TVqHTMLText::paintEvent(QPaintEvent*) {
+  FSincePaint.start();
   Guarded([this] { Paint(); });
 }
 

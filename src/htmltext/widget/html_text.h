@@ -4,7 +4,9 @@
 // to the mouse over links and spoiler titles.
 #pragma once
 
+#include <QBasicTimer>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -104,6 +106,10 @@ class TVqHTMLText : public QWidget {
   static std::u16string About();
   // How many layouts have run.
   int RebuildCount() const { return FRebuildCount; }
+  // A change of the text repaints the label at most once in this many
+  // milliseconds (one display frame); the changes in between show with the next
+  // repaint.
+  static constexpr int PaintIntervalMs = 16;
 
   void BeginUpdate() { ++FUpdatingSemaphore; }
   // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
@@ -132,12 +138,14 @@ class TVqHTMLText : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
 
  private:
   class TCore;
   enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
 
   void Modify(int flags);
+  void RequestPaint();
   void Paint();
   void MouseAt(QPoint point);
   void Click();
@@ -162,6 +170,8 @@ class TVqHTMLText : public QWidget {
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
   int FRebuildCount = 0;
+  QElapsedTimer FSincePaint;  // since the last paint
+  QBasicTimer FPaintTimer;    // a repaint held back to the end of the frame
 };
 
 }  // namespace vornel

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMouseEvent>
 #include <QUrl>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "htmltext/html_text_error.h"
 #include "htmltext/widget/html_text.h"
@@ -175,6 +178,53 @@ TEST_F(HTMLTextTest, UpdatesCollectIntoOneRebuildAndOneRepaint) {
   } catch (const EVqHTMLText& e) {
     EXPECT_EQ(e.Message(), u"There is no update started");
   }
+}
+
+// A status line set far more often than a display frame: every text is laid out
+// at once, the label paints at most once a frame, and the last text is painted.
+TEST_F(HTMLTextTest, FastChangesPaintOncePerFrameAndEndWithTheLastText) {
+  TVqHTMLText& label = Label(QRect(20, 116, 349, 13));
+  FWindow->show();
+  QCoreApplication::processEvents();
+
+  struct TPaintRecorder : QObject {
+    TVqHTMLText* Label = nullptr;
+    std::vector<std::u16string> Painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) {
+        Painted.push_back(Label->Text());
+      }
+      return false;
+    }
+  } recorder;
+  recorder.Label = &label;
+  label.installEventFilter(&recorder);
+
+  QElapsedTimer clock;
+  clock.start();
+  int changes = 0;
+  std::u16string last;
+  while (clock.elapsed() < 200 || changes < 1000) {
+    last = u"Stahuje se soubor <B>" + FromUtf8(std::to_string(changes++)) + u"</B>";
+    const int before = label.RebuildCount();
+    label.SetText(last);
+    EXPECT_EQ(label.RebuildCount(), before + 1);
+    QCoreApplication::processEvents();
+  }
+  const qint64 elapsed = clock.elapsed();
+  EXPECT_GE(recorder.Painted.size(), 1u);
+  EXPECT_LE(static_cast<qint64>(recorder.Painted.size()),
+            elapsed / TVqHTMLText::PaintIntervalMs + 2);
+
+  // The last change shows with the end of its frame.
+  while (clock.elapsed() < elapsed + 1000 &&
+         (recorder.Painted.empty() || recorder.Painted.back() != last)) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  }
+  ASSERT_FALSE(recorder.Painted.empty());
+  EXPECT_EQ(recorder.Painted.back(), last);
+  EXPECT_EQ(dynamic_cast<const TQxVisualItem_Word&>(*label.VisualItems().back()).Text,
+            FromUtf8(std::to_string(changes - 1)));
 }
 
 TEST_F(HTMLTextTest, RebuildTriggers) {

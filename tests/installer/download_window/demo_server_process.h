@@ -27,8 +27,9 @@ inline const std::filesystem::path& SourceDir() {
 class TTestCA {
  public:
   explicit TTestCA(const std::filesystem::path& dir) : FDir(dir) {
-    const std::string command = "'" + (SourceDir() / "tools/demo_server/make_test_ca").string() +
-                                "' '" + dir.string() + "'";
+    std::string command = "'";
+    command += (SourceDir() / "tools/demo_server/make_test_ca").string();
+    command += "' '" + dir.string() + "'";
     if (std::system(command.c_str()) != 0)
       throw std::runtime_error("make_test_ca failed");
   }
@@ -81,6 +82,7 @@ class TDemoServer {
   TDemoServer& operator=(const TDemoServer&) = delete;
 
   int Port() const { return FPort; }
+  pid_t Pid() const { return FPid; }
   // The host of the download addresses for this server.
   std::u16string Host() const {
     const std::string host = "localhost:" + std::to_string(FPort);
