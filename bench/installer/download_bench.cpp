@@ -1,8 +1,10 @@
-// The download step of the real window (offscreen) fetching a large set from the
-// demo server on loopback over TLS, against curl fetching the same from the same
-// server, in turn within one run. Prints the median wall time and throughput of
-// each, their ratio, and what the window did per transfer event: status texts set,
-// bar positions, and how often the status label and the bar were painted.
+// The download step of the real window (offscreen) fetching a large set over TLS
+// on loopback, against curl fetching the same from the same server, in turn within
+// one run: from the demo server, and from nginx as a check that the demo server is
+// not what limits them. Prints for each server the median wall time, throughput
+// and CPU time of both clients (and of the server while each ran), their ratio,
+// and what the window did per run: status texts set, bar positions, and how often
+// the status label and the bars were painted.
 //
 //   installer_download_bench [SIZE_MIB] [ROUNDS]
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "bench_tools.h"
 #include "bench_window.h"
 #include "demo_server_process.h"
+#include "nginx_server.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -45,9 +49,81 @@ double SelfCpu() {
   return ProcessCpu(getpid());
 }
 
+struct TServer {
+  const char* Name;
+  std::u16string Host;  // of the window's download address
+  pid_t Pid;
+};
+
+struct TResult {
+  std::vector<double> CurlWall, CurlCpu, CurlServer, WindowWall, WindowCpu, WindowServer;
+  TBenchForm::TCounters Counters;
+};
+
+// Rounds of curl, then the window, from one server; false when a download failed.
+bool Measure(const TServer& server, const fs::path& work, const fs::path& caFile,
+             std::uint64_t setBytes, int rounds, TResult& r) {
+  const std::string host = ToUtf8(server.Host);
+  const std::string url = Concat("https://", host, kSetPath);
+  const fs::path downloads = work / "downloads";
+  fs::create_directories(downloads);
+  const fs::path target = downloads / "Tarvo2021_2021K1.zip";
+  for (int round = 0; round < rounds; ++round) {
+    double cpu = 0;
+    double serverCpu = ProcessCpu(server.Pid);
+    auto start = TClock::now();
+    const bool fetched = Curl(url, target, caFile, cpu) && fs::file_size(target) == setBytes;
+    r.CurlWall.push_back(SecondsSince(start));
+    r.CurlCpu.push_back(cpu);
+    r.CurlServer.push_back(ProcessCpu(server.Pid) - serverCpu);
+    fs::remove(target);
+    if (!fetched) {
+      std::fprintf(stderr, "curl failed\n");
+      return false;
+    }
+
+    TInstallerState state;
+    TBenchForm form(state, work);
+    form.Aim(server.Host, downloads);
+    form.show();
+    QApplication::processEvents();
+    form.ResetCounters();
+    serverCpu = ProcessCpu(server.Pid);
+    cpu = SelfCpu();
+    start = TClock::now();
+    form.Click(TControl::B_StartK1);
+    r.WindowWall.push_back(SecondsSince(start));
+    r.WindowCpu.push_back(SelfCpu() - cpu);
+    r.WindowServer.push_back(ProcessCpu(server.Pid) - serverCpu);
+    r.Counters = form.Counters;
+    const std::uintmax_t got = fs::exists(target) ? fs::file_size(target) : 0;
+    fs::remove(target);
+    if (form.PageIndex() != 1 || got != setBytes) {
+      std::fprintf(stderr, "the window's download failed: page %d, %ju bytes\n", form.PageIndex(),
+                   got);
+      return false;
+    }
+  }
+  return true;
+}
+
+void Print(const TServer& server, const TResult& r, double mib) {
+  const double curl = Median(r.CurlWall), window = Median(r.WindowWall);
+  std::printf("%s:\n", server.Name);
+  std::printf("  %-8s %8s %10s %9s %13s\n", "", "wall s", "MiB/s", "cpu s", "server cpu s");
+  std::printf("  %-8s %8.3f %10.1f %9.3f %13.3f\n", "curl", curl, mib / curl, Median(r.CurlCpu),
+              Median(r.CurlServer));
+  std::printf("  %-8s %8.3f %10.1f %9.3f %13.3f\n", "window", window, mib / window,
+              Median(r.WindowCpu), Median(r.WindowServer));
+  std::printf("  window / curl throughput: %.2f (target at least 0.80)\n", curl / window);
+  std::printf("  per run: %ld status texts, %ld bar positions, %ld label paints, %ld bar paints\n",
+              r.Counters.StatusTexts, r.Counters.Positions, r.Counters.LabelPaints,
+              r.Counters.BarPaints);
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int Bench(int argc, char** argv) {
   const std::uint64_t sizeMiB = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -56,66 +132,46 @@ int main(int argc, char** argv) {
 
   TScratch work("vornel-download-bench");
   const testing::TTestCA ca(work.Path() / "ca");
-  setenv("SSL_CERT_FILE", ca.CA().c_str(), 1);
   const fs::path set = work.Path() / "set.zip";
   const std::uint64_t setBytes = MakeSet(set, {sizeMiB << 20, (sizeMiB << 20) / 4});
-  std::printf("set: %.1f MiB\n", MiB(setBytes));
+  std::printf("set: %.1f MiB, %d rounds per client and server\n", MiB(setBytes), rounds);
 
-  testing::TDemoServer server(set, ca, {});
-  const std::string url = Concat("https://localhost:", std::to_string(server.Port()), kSetPath);
-  const fs::path downloads = work.Path() / "downloads";
-  fs::create_directories(downloads);
-  const fs::path target = downloads / "Tarvo2021_2021K1.zip";
-
-  std::vector<double> curlWall, curlCpu, curlServer, windowWall, windowCpu, windowServer;
-  TBenchForm::TCounters counters;
-  bool ok = true;
-  for (int round = 0; round < rounds && ok; ++round) {
-    double cpu = 0;
-    double serverCpu = ProcessCpu(server.Pid());
-    auto start = TClock::now();
-    ok = Curl(url, target, ca.CA(), cpu) && fs::file_size(target) == setBytes;
-    curlWall.push_back(SecondsSince(start));
-    curlCpu.push_back(cpu);
-    curlServer.push_back(ProcessCpu(server.Pid()) - serverCpu);
-    fs::remove(target);
-    if (!ok) {
-      std::fprintf(stderr, "curl failed\n");
-      break;
-    }
-
-    TInstallerState state;
-    TBenchForm form(state, work.Path());
-    form.Aim(server.Host(), downloads);
-    form.show();
-    QApplication::processEvents();
-    form.ResetCounters();
-    serverCpu = ProcessCpu(server.Pid());
-    cpu = SelfCpu();
-    start = TClock::now();
-    form.Click(TControl::B_StartK1);
-    windowWall.push_back(SecondsSince(start));
-    windowCpu.push_back(SelfCpu() - cpu);
-    windowServer.push_back(ProcessCpu(server.Pid()) - serverCpu);
-    counters = form.Counters;
-    ok = form.PageIndex() == 1 && fs::file_size(target) == setBytes;
-    if (!ok)
-      std::fprintf(stderr, "the window's download failed: page %d, %ju bytes\n", form.PageIndex(),
-                   static_cast<std::uintmax_t>(fs::exists(target) ? fs::file_size(target) : 0));
-    fs::remove(target);
-  }
-  if (!ok)
+  testing::TDemoServer demo(set, ca, {});
+  test::TNginxServer nginx(true);
+  if (!nginx.Running()) {
+    std::fprintf(stderr, "nginx did not start\n");
     return 1;
+  }
+  fs::create_directories(fs::path(nginx.Root()) / "QRTX/Instalace");
+  fs::create_hard_link(set, fs::path(nginx.Root()) / (kSetPath + 1));
+  // Both clients trust both servers' CAs.
+  const fs::path trusted = work.Path() / "trusted.pem";
+  {
+    std::ofstream bundle(trusted, std::ios::binary);
+    for (const fs::path& file : {ca.CA(), fs::path(nginx.CAFile())})
+      bundle << std::ifstream(file, std::ios::binary).rdbuf();
+  }
+  setenv("SSL_CERT_FILE", trusted.c_str(), 1);
 
-  const double mib = MiB(setBytes);
-  const double curl = Median(curlWall), window = Median(windowWall);
-  std::printf("%-8s %8s %10s %9s %11s\n", "", "wall s", "MiB/s", "cpu s", "server cpu s");
-  std::printf("%-8s %8.3f %10.1f %9.3f %11.3f\n", "curl", curl, mib / curl, Median(curlCpu),
-              Median(curlServer));
-  std::printf("%-8s %8.3f %10.1f %9.3f %11.3f\n", "window", window, mib / window, Median(windowCpu),
-              Median(windowServer));
-  std::printf("window / curl throughput: %.2f (target at least 0.80)\n", curl / window);
-  std::printf("per run: %ld status texts, %ld bar positions, %ld label paints, %ld bar paints\n",
-              counters.StatusTexts, counters.Positions, counters.LabelPaints, counters.BarPaints);
+  const TServer servers[] = {
+      {"demo server (tools/demo_server)", demo.Host(), demo.Pid()},
+      {"nginx", FromUtf8(Concat("localhost:", std::to_string(nginx.TLSPort()))), nginx.Pid()}};
+  TResult results[2];
+  for (int i = 0; i < 2; ++i) {
+    if (!Measure(servers[i], work.Path(), trusted, setBytes, rounds, results[i]))
+      return 1;
+  }
+  for (int i = 0; i < 2; ++i)
+    Print(servers[i], results[i], MiB(setBytes));
   return 0;
+}
+
+// A failure still stops the servers and removes the scratch folder.
+int main(int argc, char** argv) {
+  try {
+    return Bench(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ std::uintmax_t TreeBytes(const fs::path& folder) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Bench(int argc, char** argv) {
   const std::uint64_t sizeMiB = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 200;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -129,4 +130,14 @@ int main(int argc, char** argv) {
   std::printf("window / (curl + unzip) wall time: %.2f (target at most 1.20)\n",
               Median(window.Whole) / Median(tools.Whole));
   return 0;
+}
+
+// A failure still stops the servers and removes the scratch folder.
+int main(int argc, char** argv) {
+  try {
+    return Bench(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
 }

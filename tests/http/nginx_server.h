@@ -31,6 +31,7 @@ class TNginxServer {
   // True when nginx (and, for basic authentication, openssl) is installed and
   // nginx answered; tests skip otherwise.
   bool Running() const { return FPid > 0; }
+  pid_t Pid() const { return FPid; }
   const std::string& Root() const { return FRoot; }
   const std::string& Folder() const { return FFolder; }
   // The CA certificate that signed the server's certificate.
