@@ -40,6 +40,10 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+double Best(const std::vector<double>& values) {
+  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
 bool Run(const std::vector<std::string>& args, double& cpu) {
   std::vector<char*> argv;
   std::vector<std::string> copy = args;

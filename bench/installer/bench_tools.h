@@ -25,6 +25,7 @@ class TScratch {
 using TClock = std::chrono::steady_clock;
 double SecondsSince(TClock::time_point start);
 double Median(std::vector<double> values);
+double Best(const std::vector<double>& values);
 
 // Runs the program with the arguments and waits; false when it failed. cpu gets the
 // child's user and system seconds.

@@ -109,13 +109,18 @@ bool Measure(const TServer& server, const fs::path& work, const fs::path& caFile
 
 void Print(const TServer& server, const TResult& r, double mib) {
   const double curl = Median(r.CurlWall), window = Median(r.WindowWall);
+  const double curlBest = Best(r.CurlWall), windowBest = Best(r.WindowWall);
   std::printf("%s:\n", server.Name);
-  std::printf("  %-8s %8s %10s %9s %13s\n", "", "wall s", "MiB/s", "cpu s", "server cpu s");
-  std::printf("  %-8s %8.3f %10.1f %9.3f %13.3f\n", "curl", curl, mib / curl, Median(r.CurlCpu),
-              Median(r.CurlServer));
-  std::printf("  %-8s %8.3f %10.1f %9.3f %13.3f\n", "window", window, mib / window,
-              Median(r.WindowCpu), Median(r.WindowServer));
-  std::printf("  window / curl throughput: %.2f (target at least 0.80)\n", curl / window);
+  std::printf("  %-8s %8s %10s %8s %10s %9s %13s\n", "", "median s", "MiB/s", "best s", "MiB/s",
+              "cpu s", "server cpu s");
+  std::printf("  %-8s %8.3f %10.1f %8.3f %10.1f %9.3f %13.3f\n", "curl", curl, mib / curl, curlBest,
+              mib / curlBest, Median(r.CurlCpu), Median(r.CurlServer));
+  std::printf("  %-8s %8.3f %10.1f %8.3f %10.1f %9.3f %13.3f\n", "window", window, mib / window,
+              windowBest, mib / windowBest, Median(r.WindowCpu), Median(r.WindowServer));
+  std::printf(
+      "  window / curl throughput: %.2f of the medians, %.2f of the best (target at least "
+      "0.80)\n",
+      curl / window, curlBest / windowBest);
   std::printf("  per run: %ld status texts, %ld bar positions, %ld label paints, %ld bar paints\n",
               r.Counters.StatusTexts, r.Counters.Positions, r.Counters.LabelPaints,
               r.Counters.BarPaints);
@@ -125,7 +130,7 @@ void Print(const TServer& server, const TResult& r, double mib) {
 
 int Bench(int argc, char** argv) {
   const std::uint64_t sizeMiB = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
-  const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   EnsureApplication();

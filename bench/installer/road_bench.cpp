@@ -32,8 +32,9 @@ struct TPhases {
 
 void PrintRow(const char* name, const TPhases& p, double mib) {
   const double whole = Median(p.Whole);
-  std::printf("%-16s %9.3f %9.3f %9.3f %9.3f %9.1f\n", name, Median(p.Download), Median(p.Unpack),
-              p.Install.empty() ? 0.0 : Median(p.Install), whole, mib / whole);
+  std::printf("%-16s %9.3f %9.3f %9.3f %9.3f %9.3f %9.1f\n", name, Median(p.Download),
+              Median(p.Unpack), p.Install.empty() ? 0.0 : Median(p.Install), whole, Best(p.Whole),
+              mib / whole);
 }
 
 std::uintmax_t TreeBytes(const fs::path& folder) {
@@ -123,12 +124,14 @@ int Bench(int argc, char** argv) {
     return 1;
 
   std::printf("set: %.1f MiB zipped, %.1f MiB unpacked\n", MiB(setBytes), MiB(unpackedBytes));
-  std::printf("%-16s %9s %9s %9s %9s %9s\n", "", "fetch s", "unpack s", "setup s", "whole s",
-              "MiB/s");
+  std::printf("%-16s %9s %9s %9s %9s %9s %9s\n", "", "fetch s", "unpack s", "setup s", "whole s",
+              "best s", "MiB/s");
   PrintRow("curl + unzip", tools, MiB(setBytes));
   PrintRow("window", window, MiB(setBytes));
-  std::printf("window / (curl + unzip) wall time: %.2f (target at most 1.20)\n",
-              Median(window.Whole) / Median(tools.Whole));
+  std::printf(
+      "window / (curl + unzip) wall time: %.2f of the medians, %.2f of the best (target "
+      "at most 1.20)\n",
+      Median(window.Whole) / Median(tools.Whole), Best(window.Whole) / Best(tools.Whole));
   return 0;
 }
 

@@ -19,6 +19,12 @@ bool StartsWithNbr(std::u16string_view s) {
 
 void TBuilder::ReadTokens() {
   LToken.clear();
+  // About a word and a space per token: one allocation for a status line.
+  std::size_t length = 0;
+  for (const std::u16string& line : Lb.Lines) {
+    length += line.size();
+  }
+  LToken.reserve(length / 4 + 8);
   // Every line ends with a line break, the last one too; a line that begins
   // with "<NBR>" continues the line before it. Each joined line is tokenized on
   // its own, so a "<" without a ">" on its line never swallows the line break.

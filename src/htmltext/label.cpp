@@ -1,15 +1,37 @@
 #include "htmltext/label.h"
 
+#include <typeinfo>
+
 #include "htmltext/builder.h"
 
 namespace vornel {
 
 void TQxLabel::Rebuild() {
+  for (std::unique_ptr<TQxVisualItem>& item : FItems) {
+    if (FSpareWords.size() < kMaxSpareWords && typeid(*item) == typeid(TQxVisualItem_Word)) {
+      FSpareWords.emplace_back(static_cast<TQxVisualItem_Word*>(item.release()));
+    }
+  }
   FItems.clear();
   FLinkRefs.clear();
   TBuilder builder(*this);
   builder.ReadTokens();
   builder.ProcessTokens();
+}
+
+std::unique_ptr<TQxVisualItem_Word> TQxLabel::TakeWord() {
+  if (FSpareWords.empty()) {
+    return std::make_unique<TQxVisualItem_Word>();
+  }
+  std::unique_ptr<TQxVisualItem_Word> word = std::move(FSpareWords.back());
+  FSpareWords.pop_back();
+  word->Rect = {};
+  word->BColor = clNone;
+  word->Link.reset();
+  word->Text.clear();
+  word->Font = TQxFont{};
+  word->YPos = 0;
+  return word;
 }
 
 std::shared_ptr<TQxPicture> TQxLabel::RetrieveImgRes(const std::u16string&) {

@@ -84,12 +84,18 @@ class TQxLabel {
   // The spoiler of that name, or nullptr.
   const TQxSpoiler* FindSpoiler(const std::u16string& name) const;
   void AddVisualItem(std::unique_ptr<TQxVisualItem> item) { FItems.push_back(std::move(item)); }
+  // An empty word item: one of the last layout's, or a new one.
+  std::unique_ptr<TQxVisualItem_Word> TakeWord();
 
  private:
+  // A status line rebuilt for every block of a download would otherwise allocate
+  // and free each of its words every time.
+  static constexpr std::size_t kMaxSpareWords = 256;
   ITextSurface& FSurface;
   std::int64_t FWidth = 0;
   std::int64_t FHeight = 0;
   std::vector<std::unique_ptr<TQxVisualItem>> FItems;
+  std::vector<std::unique_ptr<TQxVisualItem_Word>> FSpareWords;  // of the last layout
   std::vector<std::shared_ptr<TQxLinkRef>> FLinkRefs;
   std::vector<std::shared_ptr<TQxSpoiler>> FSpoilers;
   std::int64_t FTextWidth = 0;

@@ -36,7 +36,7 @@ std::int64_t IntOrZero(std::u16string_view s) {
 
 }  // namespace
 
-TTokensProcess::TTokensProcess(TQxLabel& label, const std::vector<TToken>& tokens)
+TTokensProcess::TTokensProcess(TQxLabel& label, std::vector<TToken>& tokens)
     : Lb(label), FTokens(tokens) {
   const TQxLayoutSettings& s = Lb.Settings;
   FFont = s.Font;
@@ -71,7 +71,7 @@ bool TTokensProcess::SkippedBySpoilers(const TToken& token) const {
 }
 
 void TTokensProcess::Execute() {
-  for (const TToken& token : FTokens) {
+  for (TToken& token : FTokens) {
     if (SkippedBySpoilers(token)) {
       continue;
     }
@@ -223,7 +223,7 @@ void TTokensProcess::ApplyFloat(const TToken& token) {
 }
 
 std::unique_ptr<TQxVisualItem_Word> TTokensProcess::MakeWord(std::u16string text, TSize64& size) {
-  auto word = std::make_unique<TQxVisualItem_Word>();
+  std::unique_ptr<TQxVisualItem_Word> word = Lb.TakeWord();
   word->Font = FFont;
   ITextSurface& surface = Lb.Surface();
   const TTextExtent extent = surface.TextExtent(FFont, text);
@@ -255,8 +255,16 @@ std::unique_ptr<TQxVisualItem_Word> TTokensProcess::MakeWord(std::u16string text
   return word;
 }
 
-void TTokensProcess::AddVisual(const TToken& token) {
+void TTokensProcess::AddVisual(TToken& token) {
   TPreObj_Visual pre;
+  const bool text = token.Kind == TTokenKind::ttText;
+  if (text && FLink) {
+    if (auto* ref = dynamic_cast<TQxLinkRef*>(FLink.get())) {
+      ref->Text += token.Text;
+    }
+  }
+  pre.Space = text && token.Text == u" ";
+  pre.BreakableChar = text && token.Value == -1;
   switch (token.Kind) {
     case TTokenKind::ttInvalid:
       pre.Visual = MakeWord(u"<?>", pre.Size);
@@ -295,21 +303,13 @@ void TTokensProcess::AddVisual(const TToken& token) {
       break;
     }
     default:
-      pre.Visual = MakeWord(token.Text, pre.Size);
+      pre.Visual = MakeWord(std::move(token.Text), pre.Size);
       break;
-  }
-  const bool text = token.Kind == TTokenKind::ttText;
-  if (text && FLink) {
-    if (auto* ref = dynamic_cast<TQxLinkRef*>(FLink.get())) {
-      ref->Text += token.Text;
-    }
   }
   pre.Visual->BColor = LBackColor.back();
   pre.Visual->Link = FLink;
   pre.Align = LAlign.back();
   pre.LineSpace = LLineSpace.back();
-  pre.Space = text && token.Text == u" ";
-  pre.BreakableChar = text && token.Value == -1;
   FPreObjs.emplace_back(std::move(pre));
 }
 

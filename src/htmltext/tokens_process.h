@@ -13,7 +13,8 @@ namespace vornel {
 
 class TTokensProcess {
  public:
-  TTokensProcess(TQxLabel& label, const std::vector<TToken>& tokens);
+  // The texts of the tokens move into the words they become.
+  TTokensProcess(TQxLabel& label, std::vector<TToken>& tokens);
 
   // Processes the tokens into pre-objects.
   void Execute();
@@ -40,7 +41,7 @@ class TTokensProcess {
   bool SkippedBySpoilers(const TToken& token) const;
   void ApplyStyle(const TToken& token);
   void ApplyFloat(const TToken& token);
-  void AddVisual(const TToken& token);
+  void AddVisual(TToken& token);
   std::unique_ptr<TQxVisualItem_Word> MakeWord(std::u16string text, TSize64& size);
 
   // DefineVisualRect
@@ -53,7 +54,7 @@ class TTokensProcess {
   void Place(TPreObj_Visual& visual);
 
   TQxLabel& Lb;
-  const std::vector<TToken>& FTokens;
+  std::vector<TToken>& FTokens;
   std::vector<TPreObj> FPreObjs;
 
   // Style and object stacks of Execute, each with its base value first.

@@ -17,8 +17,11 @@ std::atomic<TNetAntiFreezeBase*>& GAntiFreeze() {
   return instance;
 }
 
+// Asked before every wait and between the chunks of a stream, so the answer is
+// kept per thread instead of asking the kernel each time.
 bool IsMainThread() {
-  return gettid() == getpid();
+  thread_local const bool main = gettid() == getpid();
+  return main;
 }
 
 }  // namespace

@@ -11,6 +11,8 @@ namespace vornel {
 namespace {
 
 constexpr int kMaxSize = std::numeric_limits<int>::max();
+// What an emptied buffer may keep allocated: two receives and the slack.
+constexpr std::size_t kKeptStorage = 2 * 32768 + 2048;
 
 }  // namespace
 
@@ -97,7 +99,13 @@ void TNetBuffer::Remove(int AByteCount) {
 }
 
 void TNetBuffer::Clear() {
-  TBytes().swap(FBytes);
+  // A buffer emptied after each receive keeps its storage for the next one,
+  // unless a large block had made it big.
+  if (FBytes.capacity() > kKeptStorage) {
+    TBytes().swap(FBytes);
+  } else {
+    FBytes.clear();
+  }
   FHeadIndex = 0;
   FSize = 0;
 }

@@ -296,6 +296,30 @@ TEST(LayoutTest, LinksCollectTheirText) {
   EXPECT_EQ(label.LinkRefs().size(), 2u);
 }
 
+// Words of one run are made again by the next, which must not carry over any of
+// their fonts, colours, links or offsets.
+TEST(LayoutTest, ANewRunKeepsNothingOfTheLastOnesWords) {
+  TFixedLabel label;
+  label.Show(
+      {u"<B><BC:clRed><A:http://127.0.0.1/x>one two</A></BC></B> "
+       u"<SUB>three</SUB> <FS:20>four</FS>"});
+  ASSERT_NE(FindWord(label, u"one")->Link, nullptr);
+  label.Show({u"alpha beta gamma delta epsilon zeta"});
+  const std::vector<TWordBox> expected = {
+      {"alpha", 0, 0, 50, 20},    {" ", 50, 0, 60, 20},       {"beta", 60, 0, 100, 20},
+      {" ", 100, 0, 110, 20},     {"gamma", 110, 0, 160, 20}, {" ", 160, 0, 170, 20},
+      {"delta", 170, 0, 220, 20}, {" ", 220, 0, 230, 20},     {"epsilon", 230, 0, 300, 20},
+      {" ", 300, 0, 310, 20},     {"zeta", 310, 0, 350, 20}};
+  EXPECT_EQ(Words(label), expected);
+  for (const auto& item : label.VisualItems()) {
+    const auto& word = dynamic_cast<const TQxVisualItem_Word&>(*item);
+    EXPECT_EQ(word.Link, nullptr) << ToUtf8(word.Text);
+    EXPECT_EQ(word.BColor, clNone) << ToUtf8(word.Text);
+    EXPECT_EQ(word.YPos, 0) << ToUtf8(word.Text);
+    EXPECT_EQ(word.Font, label.Settings.Font) << ToUtf8(word.Text);
+  }
+}
+
 TEST(LayoutTest, SpoilersOpenAndClosed) {
   TFixedLabel label;
   label.Show({u"<SPOILER:s>Title</SPOILER>", u"<SDETAIL:s>hidden</SDETAIL>", u"end"});

@@ -91,15 +91,14 @@ TQtTextSurface::TEntry& TQtTextSurface::Entry(const TQxFont& font) {
 
 TTextExtent TQtTextSurface::TextExtent(const TQxFont& font, std::u16string_view text) {
   TEntry& entry = Entry(font);
-  std::u16string key(text);
-  if (auto it = entry.Widths.find(key); it != entry.Widths.end()) {
+  if (auto it = entry.Widths.find(text); it != entry.Widths.end()) {
     return {it->second, entry.Height};
   }
   const int width = entry.Metrics.horizontalAdvance(ToQString(text));
   if (entry.Widths.size() >= kMaxWordsPerFont) {
     entry.Widths.clear();
   }
-  entry.Widths.emplace(std::move(key), width);
+  entry.Widths.emplace(std::u16string(text), width);
   return {width, entry.Height};
 }
 

@@ -5,8 +5,10 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -35,6 +37,12 @@ class TQtTextSurface : public ITextSurface {
   void Clear();
 
  private:
+  struct TWordHash {
+    using is_transparent = void;
+    std::size_t operator()(std::u16string_view word) const {
+      return std::hash<std::u16string_view>{}(word);
+    }
+  };
   struct TEntry {
     explicit TEntry(const TQxFont& key);
     TQxFont Key;  // colour ignored
@@ -42,7 +50,8 @@ class TQtTextSurface : public ITextSurface {
     QFontMetrics Metrics;
     int Ascent;
     int Height;
-    std::unordered_map<std::u16string, int> Widths;
+    // Looked up by the word's view, so that a known word costs no copy.
+    std::unordered_map<std::u16string, int, TWordHash, std::equal_to<>> Widths;
   };
   TEntry& Entry(const TQxFont& font);
 

@@ -395,7 +395,10 @@ void TMainInstallForm::SetProgressPosition(TControl bar, std::int32_t position) 
 }
 
 void TMainInstallForm::PumpMessages() {
+  if (FSincePump.isValid() && FSincePump.nsecsElapsed() < PumpIntervalNs)
+    return;
   QCoreApplication::processEvents();
+  FSincePump.start();
 }
 
 void TMainInstallForm::MessageBox(const std::u16string& text) {

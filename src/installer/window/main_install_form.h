@@ -4,6 +4,7 @@
 // wizard; building it runs the creation handler.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -56,7 +57,11 @@ class TMainInstallForm : public QWidget, public TInstallerView {
   void SetProgressMax(TControl bar, std::int32_t maximum) override;
   void SetProgressPosition(TControl bar, std::int32_t position) override;
   TTaskbar& Taskbar() override { return FTaskbar; }
+  // Processes the pending messages, at most once in PumpIntervalNs: a download
+  // pumps after every block, tens of thousands of times a second, and a queue
+  // processed a moment ago holds nothing yet.
   void PumpMessages() override;
+  static constexpr qint64 PumpIntervalNs = 1'000'000;
   void MessageBox(const std::u16string& text) override;
   void ErrorBox(const std::u16string& text) override;
   bool BackupChecked() override;
@@ -105,6 +110,7 @@ class TMainInstallForm : public QWidget, public TInstallerView {
   TTaskbar FTaskbar;
   bool FBusyCursor = false;
   bool FCentred = false;
+  QElapsedTimer FSincePump;
   std::unique_ptr<TInstallerWizard> FWizard;
 };
 

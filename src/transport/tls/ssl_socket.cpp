@@ -202,7 +202,7 @@ bool TNetSSLSocket::Retry(int result) {
 
 int TNetSSLSocket::Recv(std::uint8_t* buffer, int length, bool noWait) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
-  TNoWait noWaitMode(e.SSL_get_fd(fSSL), noWait);
+  TNoWait noWaitMode(noWait ? e.SSL_get_fd(fSSL) : -1, noWait);
   for (;;) {
     e.ERR_clear_error();
     errno = 0;
