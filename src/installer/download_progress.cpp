@@ -118,12 +118,22 @@ std::u16string EndStatusText(std::u16string_view zipFileName) {
 std::u16string TransferStatusText(std::u16string_view zipFileName, double sizeMb, double speed,
                                   std::int64_t maximumKb, std::int64_t kb,
                                   char16_t decimalSeparator) {
-  std::u16string remaining;
-  if (speed > 0 && maximumKb > 0)
-    remaining = u"zbývající čas <B>" + ClockText(RemainingSeconds(maximumKb, kb, speed)) + u"</B>.";
-  return u"Stahuje se soubor <B>" + std::u16string(zipFileName) + u"</B> (velikost <B>" +
-         FixedText(sizeMb, 3, decimalSeparator) + u" MB</B>); rychlost stahování <B>" +
-         FixedText(speed, 2, decimalSeparator) + u" MB/s</B>; " + remaining;
+  // Built in one string: the line is made for every block of the download.
+  std::u16string text;
+  text.reserve(zipFileName.size() + 160);
+  text += u"Stahuje se soubor <B>";
+  text += zipFileName;
+  text += u"</B> (velikost <B>";
+  text += FixedText(sizeMb, 3, decimalSeparator);
+  text += u" MB</B>); rychlost stahování <B>";
+  text += FixedText(speed, 2, decimalSeparator);
+  text += u" MB/s</B>; ";
+  if (speed > 0 && maximumKb > 0) {
+    text += u"zbývající čas <B>";
+    text += ClockText(RemainingSeconds(maximumKb, kb, speed));
+    text += u"</B>.";
+  }
+  return text;
 }
 
 }  // namespace vornel
