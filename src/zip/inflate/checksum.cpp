@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "zip/inflate/load_le64.h"
+
 namespace vornel {
 
 namespace {
@@ -59,14 +61,6 @@ constexpr TBraidTables MakeBraidTables() {
 }
 
 constexpr TBraidTables kBraid = MakeBraidTables();
-
-inline std::uint64_t LoadLe64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  if constexpr (std::endian::native == std::endian::big)
-    v = __builtin_bswap64(v);
-  return v;
-}
 
 std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t size);
 

@@ -1,11 +1,11 @@
 #include "zip/inflate/inflater.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "zip/inflate/inflate_errors.h"
 #include "zip/inflate/inflate_tables.h"
+#include "zip/inflate/load_le64.h"
 
 namespace vornel {
 
@@ -28,14 +28,6 @@ const char16_t* const kTooFarBack =
 // one round (at most three, each reading 8 bytes and advancing at most 7) never
 // read past them.
 constexpr std::size_t kFastInputMargin = 32;
-
-inline std::uint64_t LoadLe64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  if constexpr (std::endian::native == std::endian::big)
-    v = __builtin_bswap64(v);
-  return v;
-}
 
 // Tops the bit buffer up to 56..63 bits from at least 8 buffered bytes.
 inline void Refill(TArDfBitState& s) {
