@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hex.h"
 #include "http/base64.h"
 #include "http/des.h"
 #include "http/message_digest.h"
@@ -9,15 +10,7 @@
 namespace vornel {
 namespace {
 
-std::string Hex(const std::uint8_t* data, std::size_t size) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < size; ++i) {
-    out += kHex[data[i] >> 4];
-    out += kHex[data[i] & 15];
-  }
-  return out;
-}
+using test::Hex;
 
 TEST(MessageDigestTest, RfcTestSuites) {
   // RFC 1320 and RFC 1321, appendix A.5; the longer inputs cross block bounds.

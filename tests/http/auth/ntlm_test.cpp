@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "hex.h"
 #include "http/base64.h"
 #include "http/ntlm_authentication.h"
 #include "http/ntlm_messages.h"
@@ -10,19 +11,7 @@
 namespace vornel {
 namespace {
 
-std::string Hex(const std::uint8_t* data, std::size_t size) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < size; ++i) {
-    out += kHex[data[i] >> 4];
-    out += kHex[data[i] & 15];
-  }
-  return out;
-}
-template <typename T>
-std::string Hex(const T& bytes) {
-  return Hex(bytes.data(), bytes.size());
-}
+using test::Hex;
 
 TBytes FromHex(const std::string& hex) {
   TBytes out;
