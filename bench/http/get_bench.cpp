@@ -22,32 +22,14 @@
 #include "nginx_server.h"
 #include "platform/file_stream.h"
 #include "platform/text.h"
+#include "support/discard_stream.h"
 #include "tls_setup.h"
 
 namespace {
 
 using namespace vornel;
 
-class TDiscardStream : public TStream {
- public:
-  std::int64_t Read(void*, std::int64_t) override { return 0; }
-  std::int64_t Write(const void*, std::int64_t count) override {
-    FPosition += count;
-    return count;
-  }
-  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
-    if (origin == soBeginning)
-      FPosition = offset;
-    if (origin == soCurrent)
-      FPosition += offset;
-    return FPosition;
-  }
-  std::int64_t Size() override { return FPosition; }
-  void SetSize(std::int64_t) override {}
-
- private:
-  std::int64_t FPosition = 0;
-};
+using bench::TDiscardStream;
 
 struct TSample {
   double Wall;  // seconds

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/stream.h"
+#include "support/discard_stream.h"
 #include "transport/tcp_client.h"
 #include "transport/tls/openssl_binding.h"
 #include "transport/tls/ssl_io_handler.h"
@@ -28,31 +29,7 @@
 namespace vornel {
 namespace {
 
-// A stream that keeps nothing: the destination of the measured reads.
-class TDiscardStream : public TStream {
- public:
-  std::int64_t Read(void*, std::int64_t) override { return 0; }
-  std::int64_t Write(const void*, std::int64_t count) override {
-    FPosition += count;
-    FSize = std::max(FSize, FPosition);
-    return count;
-  }
-  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
-    FPosition = origin == soBeginning ? offset
-                : origin == soCurrent ? FPosition + offset
-                                      : FSize + offset;
-    return FPosition;
-  }
-  std::int64_t Size() override { return FSize; }
-  void SetSize(std::int64_t size) override {
-    FSize = size;
-    FPosition = std::min(FPosition, size);
-  }
-
- private:
-  std::int64_t FPosition = 0;
-  std::int64_t FSize = 0;
-};
+using bench::TDiscardStream;
 
 // Accepts one connection per run and sends `bytes` bytes through TLS.
 class TServer {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/stream.h"
+#include "support/discard_stream.h"
 #include "transport/support/loopback_server.h"
 #include "transport/tcp_client.h"
 
@@ -18,29 +19,7 @@ namespace {
 
 using namespace vornel;
 
-// Keeps a size and a position and drops every byte written.
-class TDiscardStream : public TStream {
- public:
-  std::int64_t Read(void*, std::int64_t) override { return 0; }
-  std::int64_t Write(const void*, std::int64_t count) override {
-    FPosition += count;
-    FSize = std::max(FSize, FPosition);
-    return count;
-  }
-  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
-    FPosition = (origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize) + offset;
-    return FPosition;
-  }
-  std::int64_t Size() override { return FSize; }
-  void SetSize(std::int64_t size) override {
-    FSize = size;
-    FPosition = std::min(FPosition, FSize);
-  }
-
- private:
-  std::int64_t FPosition = 0;
-  std::int64_t FSize = 0;
-};
+using bench::TDiscardStream;
 
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();

@@ -1,0 +1,35 @@
+// The destination of measured reads: keeps a size and a position and drops every
+// byte written.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/stream.h"
+
+namespace vornel::bench {
+
+class TDiscardStream : public TStream {
+ public:
+  std::int64_t Read(void*, std::int64_t) override { return 0; }
+  std::int64_t Write(const void*, std::int64_t count) override {
+    FPosition += count;
+    FSize = std::max(FSize, FPosition);
+    return count;
+  }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+    FPosition = (origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize) + offset;
+    return FPosition;
+  }
+  std::int64_t Size() override { return FSize; }
+  void SetSize(std::int64_t size) override {
+    FSize = size;
+    FPosition = std::min(FPosition, FSize);
+  }
+
+ private:
+  std::int64_t FPosition = 0;
+  std::int64_t FSize = 0;
+};
+
+}  // namespace vornel::bench
