@@ -15,7 +15,7 @@ TInstallerEnvironment EnvironmentIn(const std::filesystem::path& folder) {
   TInstallerEnvironment environment;
   environment.ExecutablePath = FromUtf8((folder / "InstallTarvo").string());
   environment.ProcessId = 4242;
-  environment.StartScript = [](const std::u16string&) { return true; };
+  environment.StartScript = [](int, const std::u16string&) { return true; };
   return environment;
 }
 

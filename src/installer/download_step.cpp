@@ -79,7 +79,11 @@ void TDownloadStep::B_StartK1Click() {
 }
 
 std::u16string TDownloadStep::PrepareTarget() {
-  const std::u16string tempFolder = TempFolder();
+  // Chosen once a run: a folder made fresh for it is where a cancelled part lies
+  // for the next start to replace and the close to remove.
+  if (FTempFolder.empty())
+    FTempFolder = TempFolder();
+  const std::u16string tempFolder = FTempFolder;
   std::u16string address;
   FState.CilDataFile = tempFolder;
   for (const TProduct& product : ProductTable()) {

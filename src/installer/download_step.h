@@ -56,6 +56,7 @@ class TDownloadStep {
   TInstallerState& FState;
   TInstallerView& FView;
   std::unique_ptr<TDownloadClient> FClient;
+  std::u16string FTempFolder;  // the first TempFolder that was not empty
   char16_t FDecimalSeparator = u'.';
 };
 

@@ -1,11 +1,15 @@
 #include "installer/installer_closer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <optional>
 
 #include "installer/exception_handling.h"
 #include "installer/product_table.h"
 #include "installer/self_delete_script.h"
 #include "platform/file_system.h"
+#include "platform/temp_folder.h"
 
 namespace vornel {
 
@@ -32,29 +36,34 @@ void TInstallerCloser::FormClose(TCloseAction& action) {
     RemoveUnpackedSet();
   if (FState.DownloadAborted)
     DeleteFile(FState.CilDataFile);
+  RemoveFreshTempFolder();
   // A script that cannot be written is reported once; the window closes anyway, so
   // the installer can always be ended.
-  bool scriptWritten = false;
+  std::optional<TNewFile> script;
   try {
-    SelfDelete();
-    scriptWritten = true;
+    script = SelfDelete();
   } catch (...) {
     HandleException(FView);
   }
+  // The folder may be shared: a link or another user's file of the name stays.
   if (const auto oldInstaller = OldInstallerFileOf(FState.IDApp)) {
-    DeleteFile(FState.CurrentDir + *oldInstaller);
+    DeleteOwnFile(FState.CurrentDir + *oldInstaller);
   }
-  if (scriptWritten && FEnvironment.StartScript)
-    FEnvironment.StartScript(ScriptPath());
+  if (script && FEnvironment.StartScript)
+    FEnvironment.StartScript(script->Descriptor(), script->Path());
 }
 
-void TInstallerCloser::SelfDelete() {
-  WriteScriptFile(ScriptPath(), SelfDeleteScriptText(FState.CurrentDir, FEnvironment.ExecutablePath,
-                                                     FEnvironment.ProcessId));
+TNewFile TInstallerCloser::SelfDelete() {
+  return WriteSelfDeleteScript(FState.CurrentDir, FEnvironment.ExecutablePath,
+                               FEnvironment.ProcessId);
 }
 
-std::u16string TInstallerCloser::ScriptPath() const {
-  return FState.CurrentDir + std::u16string(SelfDeleteScriptName);
+void TInstallerCloser::RemoveFreshTempFolder() {
+  if (FState.CilDataFile.empty())
+    return;
+  const std::u16string folder = ExtractFilePath(FState.CilDataFile);
+  if (IsFreshTempFolder(folder, static_cast<unsigned>(::geteuid())))
+    RemoveDir(folder);
 }
 
 void TInstallerCloser::RemoveFailedUnpacking() {

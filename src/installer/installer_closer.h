@@ -1,6 +1,7 @@
 // Closing the window: refused while a step runs; otherwise the unpacked set and a
-// partial download are removed, the product's old installer file is deleted and
-// the self-delete script is written and started.
+// partial download are removed, the product's old installer file is deleted (when
+// it is the user's own regular file) and the self-delete script is written and
+// started from the file written.
 #pragma once
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "installer/installer_environment.h"
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
+#include "platform/owned_files.h"
 
 namespace vornel {
 
@@ -24,12 +26,14 @@ class TInstallerCloser {
 
   // The close handler; action caNone keeps the window open.
   void FormClose(TCloseAction& action);
-  // Writes the script into the installer's folder; raises when it cannot.
-  void SelfDelete();
-  std::u16string ScriptPath() const;
+  // Writes the script as a new file into the installer's folder; raises when it
+  // cannot.
+  TNewFile SelfDelete();
 
  private:
   void RemoveUnpackedSet();
+  // A temporary folder made fresh for this run goes when nothing is left in it.
+  void RemoveFreshTempFolder();
   // After a failed unpacking: the kept download and every file it wrote.
   void RemoveFailedUnpacking();
 

@@ -11,7 +11,9 @@ TInstallerEnvironment TInstallerEnvironment::OfThisProcess() {
   TInstallerEnvironment environment;
   environment.ExecutablePath = vornel::ExecutablePath();
   environment.ProcessId = ::getpid();
-  environment.StartScript = StartDetachedScript;
+  environment.StartScript = [](int scriptFd, const std::u16string&) {
+    return StartDetachedScript(scriptFd);
+  };
   return environment;
 }
 

@@ -12,8 +12,9 @@ namespace vornel {
 struct TInstallerEnvironment {
   std::u16string ExecutablePath;
   pid_t ProcessId = 0;
-  // Starts the script detached; false when it cannot be started.
-  std::function<bool(const std::u16string& scriptPath)> StartScript;
+  // Starts the script detached from its open file scriptFd (scriptPath names it);
+  // false when it cannot be started.
+  std::function<bool(int scriptFd, const std::u16string& scriptPath)> StartScript;
 
   // The running process, with StartDetachedScript.
   static TInstallerEnvironment OfThisProcess();

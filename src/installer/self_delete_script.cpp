@@ -1,6 +1,5 @@
 #include "installer/self_delete_script.h"
 
-#include "platform/file_stream.h"
 #include "platform/text.h"
 
 namespace vornel {
@@ -18,9 +17,8 @@ std::u16string ShellQuote(std::u16string_view text) {
   return out;
 }
 
-std::u16string SelfDeleteScriptText(std::u16string_view currentDir,
+std::u16string SelfDeleteScriptText(std::u16string_view scriptPath,
                                     std::u16string_view executablePath, pid_t installerPid) {
-  const std::u16string dir(currentDir);
   std::u16string text =
       u"#!/bin/sh\n"
       u"# Removes the installer once its process has ended.\n";
@@ -38,18 +36,19 @@ std::u16string SelfDeleteScriptText(std::u16string_view currentDir,
             u"  n=$((n + 1))\n"
             u"done\n";
   }
-  for (const std::u16string& file :
-       {std::u16string(executablePath), dir + std::u16string(CryptoLibraryName),
-        dir + std::u16string(TlsLibraryName), dir + std::u16string(SelfDeleteScriptName)}) {
+  // The TLS libraries are the system's: nothing beside the installer but the
+  // installer and this script is deleted.
+  for (std::u16string_view file : {executablePath, scriptPath})
     text += u"rm -f -- " + ShellQuote(file) + u"\n";
-  }
   return text;
 }
 
-void WriteScriptFile(const std::u16string& path, std::u16string_view text) {
-  const std::string bytes = ToUtf8(text);
-  TFileStream file(path, fmCreate);
-  file.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+TNewFile WriteSelfDeleteScript(const std::u16string& folder, std::u16string_view executablePath,
+                               pid_t installerPid) {
+  TNewFile file =
+      TNewFile::CreateUnique(folder, SelfDeleteScriptStem, SelfDeleteScriptExtension, 0700);
+  file.Write(ToUtf8(SelfDeleteScriptText(file.Path(), executablePath, installerPid)));
+  return file;
 }
 
 }  // namespace vornel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "installer/unpack_folder.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
@@ -79,9 +80,12 @@ void TUnpackStep::B_RozbalK2Click() {
   try {
     FUnZipper.SetFileName(FState.CilDataFile);
     const std::u16string name = UnpackFolderName(FState.ZIP_FileName);
-    FState.InstallDir = FView.BackupChecked() ? FState.BackupDir + PathDelimiter + name
-                                              : ExtractFilePath(FState.CilDataFile) + name;
-    CreateDir(FState.InstallDir);
+    const std::u16string folder = FView.BackupChecked()
+                                      ? FState.BackupDir + PathDelimiter + name
+                                      : ExtractFilePath(FState.CilDataFile) + name;
+    // A refused folder never becomes InstallDir: nothing in it is the clean-up's.
+    MakeUnpackFolder(folder);
+    FState.InstallDir = folder;
     FUnZipper.SetBaseDirectory(FState.InstallDir);
     FView.SetVisible(TControl::HTMText_Krok2_1, false);
     FView.SetVisible(TControl::HTMText_Krok2_2, true);

@@ -21,7 +21,8 @@ namespace vornel {
 namespace {
 
 bool StartsWithMZ(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a FIFO put in the file's place does not hold the window.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0)
     return false;
   char magic[2] = {};
@@ -93,14 +94,14 @@ std::unique_ptr<TChildProcess> TChildProcess::Start(const std::u16string& fileNa
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     return nullptr;
+  // A Windows program goes to wine even when it carries an execute bit: the
+  // kernel cannot run it.
   std::vector<std::string> argv;
-  if (::access(path.c_str(), X_OK) == 0) {
-    argv = {path};
-  } else if (StartsWithMZ(path)) {
-    const std::string wine = FindOnPath("wine");
-    if (wine.empty())
-      return nullptr;
+  const std::string wine = StartsWithMZ(path) ? FindOnPath("wine") : std::string();
+  if (!wine.empty()) {
     argv = {wine, path};
+  } else if (::access(path.c_str(), X_OK) == 0) {
+    argv = {path};
   } else {
     return nullptr;
   }
@@ -138,14 +139,21 @@ std::uint32_t TChildProcess::ExitCode() {
   return FExitCode;
 }
 
-bool StartDetachedScript(const std::u16string& scriptPath) {
+bool StartDetachedScript(int scriptFd) {
+  // The child finds the script as descriptor 3, the number it reads it by; a copy
+  // above the standard numbers first, so that the dup2 never meets itself.
+  const int copy = ::fcntl(scriptFd, F_DUPFD_CLOEXEC, 10);
+  if (copy < 0)
+    return false;
   TSpawn spawn;
   posix_spawnattr_setflags(spawn.Attr(), POSIX_SPAWN_SETSID);
   for (int fd = 0; fd <= 2; ++fd) {
     posix_spawn_file_actions_addopen(spawn.Actions(), fd, "/dev/null",
                                      fd == 0 ? O_RDONLY : O_WRONLY, 0);
   }
-  const pid_t pid = spawn.Run({"/bin/sh", ToUtf8(scriptPath)});
+  posix_spawn_file_actions_adddup2(spawn.Actions(), copy, ScriptDescriptor);
+  const pid_t pid = spawn.Run({"/bin/sh", "/dev/fd/" + std::to_string(ScriptDescriptor)});
+  ::close(copy);
   // The script outlives us; its exit is never waited for here.
   return pid > 0;
 }

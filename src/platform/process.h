@@ -15,8 +15,9 @@ inline constexpr std::uint32_t STILL_ACTIVE = 259;
 class TChildProcess {
  public:
   // Starts the file by its full path without arguments, in the inherited working
-  // folder. A file with an execute bit starts directly; a file beginning with
-  // "MZ" starts through "wine" when that is on the PATH. Null when it cannot start.
+  // folder. A file beginning with "MZ" (a Windows program) starts through "wine"
+  // when that is on the PATH, execute bit or not; any other file with an execute
+  // bit starts directly. Null when it cannot start.
   static std::unique_ptr<TChildProcess> Start(const std::u16string& fileName);
 
   ~TChildProcess();
@@ -36,8 +37,13 @@ class TChildProcess {
   std::uint32_t FExitCode = STILL_ACTIVE;
 };
 
-// Runs "/bin/sh SCRIPT" in a new session with standard input, output and error on
+// The descriptor number under which a detached script's shell inherits its file.
+inline constexpr int ScriptDescriptor = 3;
+
+// Runs "/bin/sh /dev/fd/3" on the open script file scriptFd (inherited as
+// descriptor 3, so the shell reads exactly that file, whatever its name has come
+// to mean since) in a new session with standard input, output and error on
 // /dev/null; not waited for. False when it cannot be started.
-bool StartDetachedScript(const std::u16string& scriptPath);
+bool StartDetachedScript(int scriptFd);
 
 }  // namespace vornel

@@ -75,7 +75,6 @@ def main():
     with tempfile.TemporaryDirectory(prefix="vornel-e2e-") as work:
         folder = os.path.join(work, "installer")
         copy = os.path.join(folder, "InstallTarvo")
-        script = os.path.join(folder, "SelfDelete.sh")
         temp_root = os.path.join(work, "tmp")
         files = road_driver.RoadFiles(temp_root, SET_NAME)
         served = os.path.join(work, SET_NAME)
@@ -107,8 +106,10 @@ def main():
                         installer.kill()
                         installer.wait()
             assert code == 0, "exit code %d" % code
+            # The script is a new file of its own name beside the copy.
             road_driver.wait_for("the copy and its script to go", lambda: not os.path.exists(copy)
-                                 and not os.path.exists(script), 5)
+                                 and not any(name.startswith("SelfDelete-")
+                                             for name in os.listdir(folder)), 5)
             log("%.1f s after the start the copy and its script are gone; left in their "
                 "folder: %s" % (time.monotonic() - started, " ".join(os.listdir(folder)) or "nothing"))
             assert not os.path.exists(files.unpacked), "the unpacked set stayed"

@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -47,7 +51,7 @@ class ClosingTest : public ::testing::Test {
     TInstallerEnvironment environment;
     environment.ExecutablePath = installer.Dir() + u"InstallTarvo";
     environment.ProcessId = 4242;
-    environment.StartScript = [this](const std::u16string& path) {
+    environment.StartScript = [this](int, const std::u16string& path) {
       started.push_back(path);
       return true;
     };
@@ -60,7 +64,20 @@ class ClosingTest : public ::testing::Test {
     return action;
   }
 
-  std::filesystem::path Script() const { return installer.Path() / "SelfDelete.sh"; }
+  // The scripts in the installer's folder.
+  std::vector<std::filesystem::path> Scripts() const {
+    std::vector<std::filesystem::path> scripts;
+    for (const auto& entry : std::filesystem::directory_iterator(installer.Path())) {
+      if (entry.path().filename().string().starts_with("SelfDelete-"))
+        scripts.push_back(entry.path());
+    }
+    return scripts;
+  }
+  // The one script started.
+  std::filesystem::path Script() const {
+    EXPECT_EQ(started.size(), 1u);
+    return started.empty() ? std::filesystem::path() : std::filesystem::path(ToUtf8(started[0]));
+  }
 
   int SetFilesLeft() const {
     int left = 0;
@@ -99,7 +116,7 @@ TEST_F(ClosingTest, EveryBusyFlagRefusesAndLeavesEverythingInPlace) {
     EXPECT_EQ(SetFilesLeft(), 7);
     EXPECT_TRUE(Exists(temp.Path() / "Tarvo2021_2021K1.zip"));
     EXPECT_TRUE(Exists(installer.Path() / "SetupTarvo.exe"));
-    EXPECT_FALSE(Exists(Script()));
+    EXPECT_TRUE(Scripts().empty());
     EXPECT_TRUE(started.empty());
     state.ExitCodeSetup = 0;
     state.DownloadActive = state.UnZipperActive = false;
@@ -139,9 +156,9 @@ TEST_P(CleanUpTest, SetFolderFollowsTheBoxAndTheExitCode) {
   }
   // Not aborted: the download stays; the script is written and started in any case.
   EXPECT_TRUE(Exists(temp.Path() / "Tarvo2021_2021K1.zip"));
-  EXPECT_TRUE(Exists(Script()));
   ASSERT_EQ(started.size(), 1u);
-  EXPECT_EQ(started[0], installer.Dir() + u"SelfDelete.sh");
+  EXPECT_EQ(Scripts(), std::vector<std::filesystem::path>{Script()});
+  EXPECT_EQ(ExtractFilePath(started[0]), installer.Dir());
   EXPECT_TRUE(view.ErrorBoxes().empty());
 }
 
@@ -176,7 +193,8 @@ TEST_F(ClosingTest, OldInstallerFileFollowsTheIdentity) {
     SCOPED_TRACE(ToUtf8(c.Identity));
     installer.Write("SetupTarvo.exe");
     installer.Write("SetupKveloWin.exe");
-    std::filesystem::remove(Script());
+    for (const auto& script : Scripts())
+      std::filesystem::remove(script);
     started.clear();
     state.IDApp = c.Identity;
 
@@ -185,7 +203,6 @@ TEST_F(ClosingTest, OldInstallerFileFollowsTheIdentity) {
     EXPECT_EQ(Exists(installer.Path() / "SetupTarvo.exe"), c.TarvoLeft);
     EXPECT_EQ(Exists(installer.Path() / "SetupKveloWin.exe"), c.KveloLeft);
     EXPECT_TRUE(Exists(Script()));
-    EXPECT_EQ(started.size(), 1u);
   }
 }
 
@@ -203,20 +220,83 @@ TEST_F(ClosingTest, BeforeUnpackingNoSetFileIsAimedAt) {
   EXPECT_EQ(started.size(), 1u);
 }
 
-TEST_F(ClosingTest, WrittenScriptIsTheInstallersOwn) {
+TEST_F(ClosingTest, WrittenScriptIsTheInstallersOwnNewFile) {
   EXPECT_EQ(Close(), caFree);
-  EXPECT_EQ(ReadAll(Script()),
-            ToUtf8(SelfDeleteScriptText(installer.Dir(), installer.Dir() + u"InstallTarvo", 4242)));
+  const std::filesystem::path script = Script();
+  EXPECT_EQ(ReadAll(script),
+            ToUtf8(SelfDeleteScriptText(started[0], installer.Dir() + u"InstallTarvo", 4242)));
+  struct stat st {};
+  ASSERT_EQ(::lstat(script.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  EXPECT_EQ(st.st_uid, ::geteuid());
+  EXPECT_EQ(st.st_nlink, 1u);
 }
 
-TEST_F(ClosingTest, ScriptReplacesAnOldOne) {
+TEST_F(ClosingTest, EveryCloseWritesAScriptOfItsOwnName) {
   installer.Write("SelfDelete.sh", std::string(5000, '#'));
   EXPECT_EQ(Close(), caFree);
-  EXPECT_EQ(ReadAll(Script()).find("#####"), std::string::npos);
+  EXPECT_EQ(Close(), caFree);
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_NE(started[0], started[1]);
+  EXPECT_EQ(Scripts().size(), 2u);
+  EXPECT_EQ(ReadAll(installer.Path() / "SelfDelete.sh"), std::string(5000, '#'))
+      << "a file of the old name is neither reused nor replaced";
+}
+
+// What another user of a shared download folder may have put at the names the
+// closing knows beforehand: a link to the user's file, a FIFO that would feed the
+// shell, a file of his own.
+TEST_F(ClosingTest, NothingPlantedAtTheClosingsNamesIsFollowedReadOrDeleted) {
+  const TScratchFolder user;
+  const std::filesystem::path canary = user.Write("canary", "the user's own file");
+  for (const char* kind : {"link", "fifo", "foreign"}) {
+    SCOPED_TRACE(kind);
+    if (std::string(kind) == "foreign" && ::geteuid() != 0)
+      continue;  // only root can give a file to another user
+    started.clear();
+    for (const auto& script : Scripts())
+      std::filesystem::remove(script);
+    std::vector<int> fifos;
+    for (const char* name : {"SelfDelete.sh", "SetupTarvo.exe"}) {
+      const std::filesystem::path at = installer.Path() / name;
+      std::filesystem::remove(at);
+      if (std::string(kind) == "link") {
+        std::filesystem::create_symlink(canary, at);
+      } else if (std::string(kind) == "fifo") {
+        ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0);
+        // Held open for reading and writing: the commands wait in it for a reader.
+        const int fd = ::open(at.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "touch pwned\n", 12), 12);
+        fifos.push_back(fd);
+      } else {
+        installer.Write(name, "his");
+        ASSERT_EQ(::chown(at.c_str(), 65534, 65534), 0);
+      }
+    }
+    state.IDApp = u"INSTALLTARVO";
+
+    EXPECT_EQ(Close(), caFree);
+
+    EXPECT_EQ(ReadAll(canary), "the user's own file");
+    for (const char* name : {"SelfDelete.sh", "SetupTarvo.exe"}) {
+      struct stat st {};
+      EXPECT_EQ(::lstat((installer.Path() / name).c_str(), &st), 0) << name << " stays";
+    }
+    for (int fd : fifos) {
+      char buffer[64];
+      EXPECT_EQ(::read(fd, buffer, sizeof buffer), 12) << "nothing was read from the FIFO";
+      ::close(fd);
+    }
+    // The script is a new regular file of its own name all the same.
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(Script())));
+    EXPECT_TRUE(view.ErrorBoxes().empty());
+  }
 }
 
 TEST_F(ClosingTest, UnwritableScriptIsShownOnceAndTheWindowStillCloses) {
-  std::filesystem::create_directory(Script());  // no file can be created there
+  state.CurrentDir = installer.Dir() + u"gone/";  // no file can be created there
   state.DownloadAborted = true;
 
   view.Close();
@@ -228,12 +308,34 @@ TEST_F(ClosingTest, UnwritableScriptIsShownOnceAndTheWindowStillCloses) {
   // The rest of the clean-up ran.
   EXPECT_EQ(SetFilesLeft(), 0);
   EXPECT_FALSE(Exists(temp.Path() / "Tarvo2021_2021K1.zip"));
-  EXPECT_FALSE(Exists(installer.Path() / "SetupTarvo.exe"));
+}
+
+TEST_F(ClosingTest, ATemporaryFolderMadeFreshForTheRunGoesWhenEmpty) {
+  const std::string uid = std::to_string(::geteuid());
+  struct {
+    std::string Folder;
+    bool Aborted;  // the partial download is deleted, so the folder is empty
+    bool Stays;
+  } const cases[] = {
+      {"vornel-" + uid + "-a1B2c3", true, false},
+      {"vornel-" + uid + "-a1B2c3", false, true},  // the complete download stays in it
+      {"vornel-" + uid, true, true},               // shared by every run of the user
+      {"vornel", true, true},                      // the runtime folder's
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Folder + (c.Aborted ? " aborted" : ""));
+    const TScratchFolder base(c.Folder);
+    base.Write("Tarvo2021_2021K1.zip");
+    state.CilDataFile = base.Dir() + u"Tarvo2021_2021K1.zip";
+    state.DownloadAborted = c.Aborted;
+    EXPECT_EQ(Close(), caFree);
+    EXPECT_EQ(Exists(base.Path()), c.Stays);
+  }
 }
 
 TEST_F(ClosingTest, FailedScriptStartIsNotReported) {
   TInstallerEnvironment environment = Environment();
-  environment.StartScript = [](const std::u16string&) { return false; };
+  environment.StartScript = [](int, const std::u16string&) { return false; };
   TInstallerWizard other(state, view, environment);
   TCloseAction action = caFree;
   other.FormClose(action);

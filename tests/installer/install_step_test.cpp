@@ -32,7 +32,7 @@ class InstallStepTest : public ::testing::Test {
     TInstallerEnvironment environment;
     environment.ExecutablePath = installer.Dir() + u"InstallTarvo";
     environment.ProcessId = 0;
-    environment.StartScript = [this](const std::u16string&) {
+    environment.StartScript = [this](int, const std::u16string&) {
       ++scriptsStarted;
       return true;
     };

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "scratch_folder.h"
+#include "support/other_user.h"
 
 namespace vornel {
 namespace {
@@ -46,6 +50,11 @@ std::vector<std::pair<std::string, std::string>> SetItems() {
   return items;
 }
 
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 void Damage(const fs::path& zip, const std::string& content) {
   std::ifstream in(zip, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -71,7 +80,7 @@ class UnpackStepTest : public ::testing::Test {
   TInstallerEnvironment Environment() {
     TInstallerEnvironment environment;
     environment.ExecutablePath = installer.Dir() + u"InstallTarvoNET";
-    environment.StartScript = [](const std::u16string&) { return true; };
+    environment.StartScript = [](int, const std::u16string&) { return true; };
     return environment;
   }
 
@@ -208,6 +217,127 @@ TEST_F(UnpackStepTest, CloseIsRefusedWhileUnpacking) {
   wizard.B_RozbalK2Click();
   EXPECT_EQ(refused, 1);
   EXPECT_EQ(view.Page(), TS_Step3);
+}
+
+// What may already be at the unpack folder's name below a backup folder that other
+// users can write into (mode 1777, like /tmp): only a real folder of the user's
+// that the others may not write into is unpacked into; anything else is refused
+// with a message naming it, nothing in it or behind it is touched, and another
+// backup folder then works.
+struct TUnpackFolderCase {
+  const char* Name;
+  // Makes the name inside the backup folder; canary is a folder of the user's
+  // elsewhere that a link may aim at.
+  void (*Make)(const fs::path& folder, const fs::path& canary);
+  bool Accepted;
+  const char16_t* Reason;  // in the message of a refusal
+  bool NeedsOtherUser;
+};
+
+class UnpackFolderTest : public UnpackStepTest,
+                         public ::testing::WithParamInterface<TUnpackFolderCase> {};
+
+TEST_P(UnpackFolderTest, OnlyTheUsersOwnFolderIsUnpackedInto) {
+  const TUnpackFolderCase& c = GetParam();
+  if (c.NeedsOtherUser && !testing::CanActAsOtherUser())
+    GTEST_SKIP() << "needs root and setpriv to act as another user";
+  MakeZip(archive, SetItems());
+  TScratchFolder shared("Sdilena");
+  ::chmod(shared.Path().parent_path().c_str(), 0755);
+  ::chmod(shared.Path().c_str(), 01777);
+  TScratchFolder elsewhere;
+  const fs::path canary = elsewhere.Path();
+  const fs::path folder = shared.Path() / "Tarvo2021_NET_2021K1";
+  c.Make(folder, canary);
+  view.PickedFolder = FromUtf8(shared.Path().string());
+  view.SetBackupChecked(true);
+
+  wizard.B_RozbalK2Click();
+
+  if (c.Accepted) {
+    ASSERT_TRUE(view.ErrorBoxes().empty()) << ToUtf8(view.ErrorBoxes().front());
+    EXPECT_EQ(view.Page(), TS_Step3);
+    EXPECT_TRUE(Exists(folder / "Setup.exe"));
+    return;
+  }
+  ASSERT_EQ(view.ErrorBoxes().size(), 1u);
+  const std::u16string& message = view.ErrorBoxes().front();
+  EXPECT_NE(message.find(u"„" + FromUtf8(folder.string()) + u"“"), std::u16string::npos)
+      << ToUtf8(message);
+  EXPECT_NE(message.find(c.Reason), std::u16string::npos) << ToUtf8(message);
+  ExpectUsableAfterFailure();
+  EXPECT_TRUE(state.InstallDir.empty()) << "the refused folder is nothing of the installer's";
+  EXPECT_TRUE(fs::is_empty(canary)) << "nothing was written behind a link";
+  const std::string planted =
+      fs::is_directory(fs::symlink_status(folder)) ? ReadAll(folder / "Setup.exe") : std::string();
+
+  // Another backup folder, a second try: it goes through.
+  TScratchFolder other("Zaloha");
+  view.PickedFolder = FromUtf8(other.Path().string());
+  view.SetBackupChecked(false);
+  view.SetBackupChecked(true);
+  wizard.B_RozbalK2Click();
+  ASSERT_EQ(view.ErrorBoxes().size(), 1u) << ToUtf8(view.ErrorBoxes().back());
+  EXPECT_EQ(view.Page(), TS_Step3);
+  EXPECT_TRUE(Exists(other.Path() / "Tarvo2021_NET_2021K1" / "Setup.exe"));
+
+  // The close takes the set (exit code 2) but nothing of the refused folder.
+  state.ExitCodeSetup = 2;
+  TCloseAction action = caFree;
+  wizard.FormClose(action);
+  EXPECT_FALSE(Exists(other.Path() / "Tarvo2021_NET_2021K1" / "Setup.exe"));
+  EXPECT_NE(fs::symlink_status(folder).type(), fs::file_type::not_found);
+  if (!planted.empty()) {
+    EXPECT_EQ(ReadAll(folder / "Setup.exe"), planted);
+  }
+  EXPECT_TRUE(fs::is_empty(canary));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UnpackFolderTest,
+    ::testing::Values(
+        TUnpackFolderCase{"missing", [](const fs::path&, const fs::path&) {}, true, u"", false},
+        TUnpackFolderCase{"ownFolder",
+                          [](const fs::path& f, const fs::path&) {
+                            fs::create_directory(f);
+                            ::chmod(f.c_str(), 0755);
+                          },
+                          true, u"", false},
+        TUnpackFolderCase{"ownFolderOpenToAll",
+                          [](const fs::path& f, const fs::path&) {
+                            fs::create_directory(f);
+                            ::chmod(f.c_str(), 0777);
+                            std::ofstream(f / "Setup.exe") << "planted";
+                          },
+                          false, u"mohou zapisovat i jiní", false},
+        TUnpackFolderCase{"linkToAFolder",
+                          [](const fs::path& f, const fs::path& canary) {
+                            fs::create_directory_symlink(canary, f);
+                          },
+                          false, u"odkaz nebo soubor", false},
+        TUnpackFolderCase{"file",
+                          [](const fs::path& f, const fs::path&) { std::ofstream(f) << "x"; },
+                          false, u"odkaz nebo soubor", false},
+        TUnpackFolderCase{"anotherUsersFolder",
+                          [](const fs::path& f, const fs::path&) {
+                            ASSERT_TRUE(testing::RunAsOtherUser("mkdir -m 777 '" + f.string() +
+                                                                "' && printf planted > '" +
+                                                                f.string() + "/Setup.exe'"));
+                          },
+                          false, u"patří jinému uživateli", true}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(UnpackStepTest, ABackupFolderThatCannotBeMadeIsNamed) {
+  MakeZip(archive, SetItems());
+  view.PickedFolder = temp.Dir() + u"gone";
+  view.SetBackupChecked(true);
+  wizard.B_RozbalK2Click();
+  ASSERT_EQ(view.ErrorBoxes().size(), 1u);
+  const std::u16string& message = view.ErrorBoxes().front();
+  EXPECT_NE(message.find(u"„" + temp.Dir() + u"gone/Tarvo2021_NET_2021K1“"), std::u16string::npos)
+      << ToUtf8(message);
+  EXPECT_NE(message.find(u"nelze vytvořit"), std::u16string::npos) << ToUtf8(message);
+  ExpectUsableAfterFailure();
 }
 
 }  // namespace

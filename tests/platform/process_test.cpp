@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/owned_files.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
@@ -78,36 +79,89 @@ TEST(ProcessTest, FilesThatCannotStart) {
   ::setenv("PATH", saved.c_str(), 1);
 }
 
-TEST(ProcessTest, WindowsProgramStartsThroughWineOnThePath) {
+// PATH with a folder put first, for the life of the object.
+class TPathFirst {
+ public:
+  explicit TPathFirst(const std::filesystem::path& folder) {
+    const char* path = std::getenv("PATH");
+    FSaved = path ? path : "";
+    ::setenv("PATH", (folder.string() + ":" + FSaved).c_str(), 1);
+  }
+  ~TPathFirst() { ::setenv("PATH", FSaved.c_str(), 1); }
+  TPathFirst(const TPathFirst&) = delete;
+  TPathFirst& operator=(const TPathFirst&) = delete;
+
+ private:
+  std::string FSaved;
+};
+
+TEST(ProcessTest, WindowsProgramsStartThroughWineOthersDirectly) {
   TTempDir dir;
-  { std::ofstream(dir.Path() / "setup.exe") << "MZ\x90"; }
-  // A stand-in for wine that exits with the length of its argument's name.
-  WriteScript(dir, "wine",
-              "[ \"$1\" = '" + (dir.Path() / "setup.exe").string() + "' ] && exit 7; exit 1");
-  const char* path = std::getenv("PATH");
-  const std::string saved = path ? path : "";
-  ::setenv("PATH", (dir.Path().string() + ":" + saved).c_str(), 1);
-  auto child = TChildProcess::Start(dir.Join("setup.exe"));
-  ::setenv("PATH", saved.c_str(), 1);
-  ASSERT_NE(child, nullptr);
-  EXPECT_EQ(WaitForExit(*child), 7u);
+  const auto program = dir.Path() / "Setup.exe";
+  // A stand-in for wine that exits with 7 when it is handed the program.
+  WriteScript(dir, "wine", "[ \"$1\" = '" + program.string() + "' ] && exit 7; exit 1");
+  const TPathFirst path(dir.Path());
+  struct {
+    const char* Name;
+    std::string Content;
+    unsigned Mode;
+    std::uint32_t Code;  // 7: wine ran it
+  } const cases[] = {
+      {"Windows program", "MZ\x90\0\3", 0644, 7},
+      {"Windows program with the execute bit", "MZ\x90\0\3", 0755, 7},
+      {"script with the execute bit", "#!/bin/sh\nexit 5\n", 0755, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::filesystem::remove(program);
+    std::ofstream(program, std::ios::binary) << c.Content;
+    std::filesystem::permissions(program, static_cast<std::filesystem::perms>(c.Mode));
+    auto child = TChildProcess::Start(FromUtf8(program.string()));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(WaitForExit(*child), c.Code);
+  }
+}
+
+// The script as the closing hands it over: the open descriptor of the file written.
+TNewFile OpenScript(const TTempDir& dir, const std::string& name, const std::string& text) {
+  TNewFile file = TNewFile::Create(dir.Join(name), 0700);
+  file.Write(text);
+  return file;
+}
+
+bool WaitForFile(const std::filesystem::path& file) {
+  for (int i = 0; i < 2000 && !std::filesystem::exists(file); ++i)
+    SleepMs(10);
+  return std::filesystem::exists(file);
 }
 
 TEST(ProcessTest, DetachedScriptRunsInItsOwnSessionWithoutOurOutput) {
   TTempDir dir;
   const auto out = dir.Path() / "out.txt";
-  const auto script = dir.Path() / "s.sh";
-  std::ofstream(script) << "ps -o sid= -p $$ > '" << out.string() << ".tmp'\n"
-                        << "echo to-dev-null\n"
-                        << "mv '" << out.string() << ".tmp' '" << out.string() << "'\n";
-  ASSERT_TRUE(StartDetachedScript(FromUtf8(script.string())));
-  for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
-    SleepMs(10);
+  const TNewFile script =
+      OpenScript(dir, "s.sh",
+                 "ps -o sid= -p $$ > '" + out.string() + ".tmp'\n" + "echo to-dev-null\n" + "mv '" +
+                     out.string() + ".tmp' '" + out.string() + "'\n");
+  ASSERT_TRUE(StartDetachedScript(script.Descriptor()));
+  ASSERT_TRUE(WaitForFile(out));
   std::ifstream in(out);
   long sid = 0;
   in >> sid;
   EXPECT_GT(sid, 0);
   EXPECT_NE(sid, ::getsid(0));
+}
+
+TEST(ProcessTest, DetachedScriptRunsTheFileWrittenWhateverItsNameHoldsLater) {
+  TTempDir dir;
+  const auto ran = dir.Path() / "ran";
+  const auto other = dir.Path() / "other-ran";
+  const TNewFile script = OpenScript(dir, "s.sh", "touch '" + ran.string() + "'\n");
+  // Its name given over to another script before the start.
+  std::filesystem::remove(dir.Path() / "s.sh");
+  WriteScript(dir, "s.sh", "touch '" + other.string() + "'");
+  ASSERT_TRUE(StartDetachedScript(script.Descriptor()));
+  ASSERT_TRUE(WaitForFile(ran));
+  EXPECT_FALSE(std::filesystem::exists(other));
 }
 
 }  // namespace

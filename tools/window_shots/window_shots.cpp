@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   vornel::TInstallerState state;
   vornel::TInstallerEnvironment environment;
   environment.ExecutablePath = u"/opt/vornel/InstallTarvo";
-  environment.StartScript = [](const std::u16string&) { return false; };
+  environment.StartScript = [](int, const std::u16string&) { return false; };
   vornel::TMainInstallForm form(state, std::move(environment));
   vornel::TDownloadStep& download = form.Wizard().DownloadStep();
   download.Host = QString::fromLocal8Bit(argv[2]).toStdU16String();

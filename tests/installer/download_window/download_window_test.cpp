@@ -82,7 +82,7 @@ class DownloadWindowTest : public ::testing::Test {
   DownloadWindowTest() {
     TInstallerEnvironment environment;
     environment.ExecutablePath = u"/opt/vornel/InstallTarvo";
-    environment.StartScript = [](const std::u16string&) { return true; };
+    environment.StartScript = [](int, const std::u16string&) { return true; };
     Form = std::make_unique<TWatchedForm>(State, std::move(environment));
     Step().TempFolder = [this] { return FromUtf8(Temp.Path().string() + "/"); };
     Form->show();

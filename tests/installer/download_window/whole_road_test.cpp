@@ -4,6 +4,8 @@
 // with setup stand-ins, the close, and what the clean-up left on the disk. Also a
 // cancelled download closed on page 0, and a damaged set through the road.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QProgressBar>
 #include <QTimer>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "demo_server_process.h"
+#include "platform/temp_folder.h"
+#include "support/other_user.h"
 #include "window/road.h"
 
 namespace vornel {
@@ -139,6 +143,88 @@ TEST_F(WholeRoadTest, ADamagedSetIsNotOfferedForInstallationAndLeavesNothing) {
   EXPECT_FALSE(fs::exists(road.archive));
   EXPECT_TRUE(fs::is_empty(road.temp.Path())) << "what was unpacked is gone too";
   ExpectSelfDeleteScript(road);
+}
+
+// TMPDIR and XDG_RUNTIME_DIR (unset when empty) while the object lives.
+class TEnvironmentGuard {
+ public:
+  TEnvironmentGuard(const fs::path& tmpdir, const fs::path& runtimeDir)
+      : FSaved{Saved("TMPDIR"), Saved("XDG_RUNTIME_DIR")} {
+    Set("TMPDIR", tmpdir.string());
+    Set("XDG_RUNTIME_DIR", runtimeDir.string());
+  }
+  ~TEnvironmentGuard() {
+    Set("TMPDIR", FSaved[0]);
+    Set("XDG_RUNTIME_DIR", FSaved[1]);
+  }
+  TEnvironmentGuard(const TEnvironmentGuard&) = delete;
+  TEnvironmentGuard& operator=(const TEnvironmentGuard&) = delete;
+
+ private:
+  static std::string Saved(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+  }
+  static void Set(const char* name, const std::string& value) {
+    if (value.empty()) {
+      ::unsetenv(name);
+    } else {
+      ::setenv(name, value.c_str(), 1);
+    }
+  }
+
+  std::string FSaved[2];
+};
+
+// Another user made the user's vornel-<uid> in the shared temporary folder first:
+// it is never used, and the whole road runs through the user's runtime folder
+// when there is one, else through a fresh folder of its own that the close
+// removes again.
+TEST_F(WholeRoadTest, ASquattedTemporaryFolderGivesWayToAPrivateOne) {
+  if (!testing::CanActAsOtherUser())
+    GTEST_SKIP() << "needs root and setpriv to act as another user";
+  ZipSetWithPython(Shared->SetFile, 0, false);
+  for (const bool runtimeFolder : {false, true}) {
+    SCOPED_TRACE(runtimeFolder ? "with a runtime folder" : "without a runtime folder");
+    TTempDir shared, runtime;
+    ::chmod(shared.Path().c_str(), 01777);
+    const fs::path squatted = shared.Path() / ("vornel-" + std::to_string(::geteuid()));
+    ASSERT_TRUE(testing::RunAsOtherUser("mkdir -m 777 '" + squatted.string() + "'"));
+    TRoad road;
+    AimAt(road, *Shared->Server);
+    // The environment the installer is started with, for this road alone.
+    const TEnvironmentGuard environment(shared.Path(), runtimeFolder ? runtime.Path() : fs::path());
+    road.form->Wizard().DownloadStep().TempFolder = &UserTempFolder;
+
+    road.Click(TControl::B_StartK1);
+    ASSERT_TRUE(road.boxes.Boxes.empty()) << road.boxes.Boxes.front().Text.toStdString();
+    ASSERT_EQ(road.form->PageIndex(), TS_Step2);
+    const fs::path download = ToUtf8(road.state.CilDataFile);
+    const fs::path temp = download.parent_path();
+    if (runtimeFolder) {
+      EXPECT_EQ(temp, runtime.Path() / "vornel");
+    } else {
+      EXPECT_EQ(temp.parent_path(), shared.Path());
+      EXPECT_TRUE(temp.filename().string().starts_with(squatted.filename().string() + "-")) << temp;
+    }
+    EXPECT_TRUE(ReadAll(download) == ReadAll(Shared->SetFile));
+
+    road.Click(TControl::B_RozbalK2);
+    ASSERT_TRUE(road.boxes.Boxes.empty()) << road.boxes.Boxes.front().Text.toStdString();
+    ASSERT_EQ(road.state.InstallDir, FromUtf8((temp / "Tarvo2021_2021K1").string()));
+    road.Click(TControl::B_InstalK3);
+    EXPECT_EQ(road.state.ExitCodeSetup, 0u);
+    road.Click(TControl::B_InstalK3);  // "Dokončit"
+    EXPECT_TRUE(road.form->isHidden()) << "the window closed";
+
+    EXPECT_TRUE(fs::is_empty(squatted)) << "nothing was put into the other's folder";
+    if (runtimeFolder) {
+      EXPECT_TRUE(fs::is_empty(temp)) << "what the run made in it is gone";
+    } else {
+      EXPECT_FALSE(fs::exists(temp)) << "the folder made for the run is gone";
+    }
+    ExpectSelfDeleteScript(road);
+  }
 }
 
 }  // namespace

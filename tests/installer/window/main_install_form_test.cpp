@@ -38,7 +38,7 @@ class TFormFixture {
     TInstallerEnvironment environment;
     environment.ExecutablePath = executable;
     environment.ProcessId = 0;
-    environment.StartScript = [this](const std::u16string& script) {
+    environment.StartScript = [this](int, const std::u16string& script) {
       StartedScript = script;
       return true;
     };
@@ -372,7 +372,8 @@ TEST(MainInstallFormTest, CloseIsRefusedWhileBusyAndWritesTheScriptOtherwise) {
   }
   EXPECT_TRUE(f.StartedScript.empty());
   EXPECT_TRUE(f.Form->close());
-  EXPECT_EQ(f.StartedScript, folder.Join("SelfDelete.sh"));
+  EXPECT_EQ(ExtractFilePath(f.StartedScript), folder.Join(""));
+  EXPECT_TRUE(ExtractFileName(f.StartedScript).starts_with(u"SelfDelete-"));
   EXPECT_TRUE(FileExists(f.StartedScript));
   EXPECT_TRUE(catcher.Boxes.empty());
 }

@@ -129,7 +129,7 @@ class TRoad {
     TInstallerEnvironment environment;
     environment.ExecutablePath = FromUtf8(Executable().string());
     environment.ProcessId = 4242;
-    environment.StartScript = [this](const std::u16string& script) {
+    environment.StartScript = [this](int, const std::u16string& script) {
       StartedScript = script;
       return true;
     };
@@ -187,15 +187,18 @@ inline const TRoadCase RoadCases[] = {
     {"backup, exit 2, another file", true, {2}, true, true, false},
 };
 
-// The script beside the installer, started, naming exactly its files.
+// The script beside the installer, a new file of its own name, started, naming
+// exactly the installer and itself.
 inline void ExpectSelfDeleteScript(TRoad& road) {
-  const fs::path script = road.installer.Path() / "SelfDelete.sh";
-  EXPECT_EQ(road.StartedScript, FromUtf8(script.string()));
+  const fs::path script = ToUtf8(road.StartedScript);
+  EXPECT_EQ(script.parent_path(), road.installer.Path());
+  EXPECT_TRUE(script.filename().string().starts_with("SelfDelete-")) << script;
   const std::string text = ReadAll(script);
-  for (const fs::path& file : {road.Executable(), road.installer.Path() / "libcrypto.so.3",
-                               road.installer.Path() / "libssl.so.3"}) {
-    EXPECT_NE(text.find(Quoted(file)), std::string::npos) << file << "\n" << text;
-  }
+  EXPECT_NE(
+      text.find("rm -f -- " + Quoted(road.Executable()) + "\nrm -f -- " + Quoted(script) + "\n"),
+      std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("libcrypto"), std::string::npos) << text;
   EXPECT_NE(text.find("4242"), std::string::npos) << text;
   EXPECT_FALSE(fs::exists(road.installer.Path() / "SetupTarvo.exe"));
 }

@@ -66,7 +66,7 @@ class TUnpackWindow {
   explicit TUnpackWindow(const std::u16string& zipFileName = u"Tarvo2021_NET_2021K1.zip") {
     TInstallerEnvironment environment;
     environment.ExecutablePath = FromUtf8((installer.Path() / "InstallTarvoNET").string());
-    environment.StartScript = [](const std::u16string&) { return true; };
+    environment.StartScript = [](int, const std::u16string&) { return true; };
     form = std::make_unique<TMainInstallForm>(state, std::move(environment));
     form->OnPickFolder = [this] { return picked; };
     form->Wizard().UnpackStep().UnZipper().OnArchiveProgress =
@@ -238,7 +238,10 @@ TEST(UnpackWindowTest, ADamagedSetLeavesNothingAfterTheClose) {
   EXPECT_TRUE(f.form->close());
   EXPECT_FALSE(fs::exists(f.archive));
   EXPECT_FALSE(fs::exists(f.temp.Path() / "Tarvo2021_NET_2021K1"));
-  EXPECT_TRUE(fs::exists(f.installer.Path() / "SelfDelete.sh"));
+  bool scriptWritten = false;
+  for (const auto& entry : fs::directory_iterator(f.installer.Path()))
+    scriptWritten = scriptWritten || entry.path().filename().string().starts_with("SelfDelete-");
+  EXPECT_TRUE(scriptWritten);
 }
 
 }  // namespace
