@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,8 @@ struct TUnpackFolderCase {
   bool Accepted;
   const char16_t* Reason;  // in the message of a refusal
   bool NeedsOtherUser;
+
+  friend void PrintTo(const TUnpackFolderCase& c, std::ostream* out) { *out << c.Name; }
 };
 
 class UnpackFolderTest : public UnpackStepTest,
