@@ -1,5 +1,6 @@
 #include "installer/self_delete_script.h"
 
+#include "platform/file_system.h"
 #include "platform/text.h"
 
 namespace vornel {
@@ -47,7 +48,12 @@ TNewFile WriteSelfDeleteScript(const std::u16string& folder, std::u16string_view
                                pid_t installerPid) {
   TNewFile file =
       TNewFile::CreateUnique(folder, SelfDeleteScriptStem, SelfDeleteScriptExtension, 0700);
-  file.Write(ToUtf8(SelfDeleteScriptText(file.Path(), executablePath, installerPid)));
+  try {
+    file.Write(ToUtf8(SelfDeleteScriptText(file.Path(), executablePath, installerPid)));
+  } catch (...) {
+    DeleteFile(file.Path());  // a part of a script is never left behind
+    throw;
+  }
   return file;
 }
 
