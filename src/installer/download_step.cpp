@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/owned_files.h"
 #include "platform/temp_folder.h"
 #include "transport/anti_freeze.h"
 
@@ -79,10 +80,13 @@ void TDownloadStep::B_StartK1Click() {
 }
 
 std::u16string TDownloadStep::PrepareTarget() {
-  // Chosen once a run: a folder made fresh for it is where a cancelled part lies
-  // for the next start to replace and the close to remove.
-  if (FTempFolder.empty())
+  // Kept for the run while it is still the user's own: a folder made fresh for the
+  // run is where a cancelled part lies for the next start to replace and the close
+  // to remove.
+  if (FTempFolder.empty() ||
+      CheckOwnFolder(ExcludeTrailingPathDelimiter(FTempFolder), 0077) != TFolderTrust::Own) {
     FTempFolder = TempFolder();
+  }
   const std::u16string tempFolder = FTempFolder;
   std::u16string address;
   FState.CilDataFile = tempFolder;

@@ -56,7 +56,7 @@ class TDownloadStep {
   TInstallerState& FState;
   TInstallerView& FView;
   std::unique_ptr<TDownloadClient> FClient;
-  std::u16string FTempFolder;  // the first TempFolder that was not empty
+  std::u16string FTempFolder;  // the run's, while it stays the user's own folder
   char16_t FDecimalSeparator = u'.';
 };
 

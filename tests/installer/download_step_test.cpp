@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,29 @@ TEST_F(DownloadStepTest, NoPrivateTemporaryFolderMeansNoRelativePath) {
   EXPECT_TRUE(client->Urls.empty());
   EXPECT_FALSE(Exists(relative));
   ExpectIdle();
+}
+
+TEST_F(DownloadStepTest, TheTemporaryFolderIsChosenOnceARunWhileItStaysTheUsers) {
+  // A rule that hands out a new folder on every call, as a fresh folder made with
+  // mkdtemp does.
+  std::vector<std::unique_ptr<TScratchFolder>> folders;
+  step().TempFolder = [&folders] {
+    folders.push_back(std::make_unique<TScratchFolder>());
+    return folders.back()->Dir();
+  };
+  client->Body = Pattern(1000);
+  wizard.B_StartK1Click();
+  wizard.B_StartK1Click();
+  ASSERT_EQ(folders.size(), 1u) << "the second start finds the part where the first left it";
+  EXPECT_EQ(state.CilDataFile, folders[0]->Dir() + u"Tarvo2021_2021K1.zip");
+
+  // Gone in between (a clean-up of the system's): the rule is asked again.
+  std::filesystem::remove_all(folders[0]->Path());
+  wizard.B_StartK1Click();
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_EQ(state.CilDataFile, folders[1]->Dir() + u"Tarvo2021_2021K1.zip");
+  EXPECT_TRUE(Exists(folders[1]->Path() / "Tarvo2021_2021K1.zip"));
+  EXPECT_TRUE(view.ErrorBoxes().empty());
 }
 
 TEST_F(DownloadStepTest, TheWindowRefusesToCloseWhileDownloading) {
