@@ -333,6 +333,45 @@ TEST(Methods, DamagedBzip2AndLzmaFail) {
   }
 }
 
+// The dictionary size of an LZMA item is the item's own claim: a 4 GiB claim on a
+// small item decodes with a dictionary of the item's size, and an item that
+// really needs more than the limit fails with a message saying so.
+TEST(Methods, LzmaDictionaryIsBounded) {
+  TTempDir dir;
+  const TBytes data = Pattern(300000, 5);
+  WriteFile(dir / "data.bin", data);
+  // patch(name, dictionary, size): the item's properties claim that dictionary,
+  // and with a size the directory claims that uncompressed size.
+  ASSERT_EQ(
+      RunShell("python3 -c \"import zipfile, struct\n"
+               "def patch(n, dictionary, size=None):\n"
+               "  z = zipfile.ZipFile(n, 'w', zipfile.ZIP_LZMA); z.write('data.bin'); "
+               "z.close()\n"
+               "  b = bytearray(open(n, 'rb').read())\n"
+               "  at = 30 + struct.unpack_from('<H', b, 26)[0] + "
+               "struct.unpack_from('<H', b, 28)[0] + 4\n"
+               "  struct.pack_into('<I', b, at + 1, dictionary)\n"
+               "  if size is not None:\n"
+               "    c = b.find(b'PK\\\\x01\\\\x02'); struct.pack_into('<I', b, c + 24, size)\n"
+               "  open(n, 'wb').write(b)\n"
+               "patch('claims4g.zip', 0xFFFFFFFF)\n"
+               "patch('tiny.zip', 16)\n"
+               "patch('needs1g.zip', 1 << 30, 600 << 20)\"",
+               dir.Path()),
+      0);
+  EXPECT_EQ(Extract(*OpenFile(dir / "claims4g.zip"), 0), data);
+  // A claim below what the data refers back to is damage, found by the decoder.
+  EXPECT_THROW(Extract(*OpenFile(dir / "tiny.zip"), 0), EArDecoderError);
+  auto archive = OpenFile(dir / "needs1g.zip");
+  try {
+    Extract(*archive, 0);
+    ADD_FAILURE() << "decoded";
+  } catch (const EArDecoderError& e) {
+    EXPECT_EQ(e.Message(),
+              u"LZMA dictionary of 629145600 bytes is larger than the limit of 536870912 bytes");
+  }
+}
+
 // A WavPack file wrapped into a method-97 item, as WinZip stores .wav files.
 TEST(Methods, WavPack) {
   TTempDir dir;
