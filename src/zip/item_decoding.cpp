@@ -1,7 +1,5 @@
 #include "zip/item_decoding.h"
 
-#include "platform/file_stream.h"
-#include "platform/file_system.h"
 #include "zip/ar_exceptions.h"
 #include "zip/byte_reader.h"
 #include "zip/decrypt_stream.h"
@@ -173,27 +171,32 @@ void ArTestZipItem(TArZipArchive& archive, TArZipItem& item) {
 }
 
 void ArUnzip(TArZipArchive& archive, TArZipItem& item, const std::u16string& useName) {
+  const TArTargetPath target = ArSplitTargetPath(archive.BaseDirectory(), useName);
+  const std::size_t levels = target.Levels.size();
   if (item.IsDirectory()) {
-    ArCreateDirectory(useName);
-  } else {
-    std::unique_ptr<TStream> in = ExtractPrep(archive, item);
-    std::unique_ptr<TFileStream> target = ArCreateTargetFile(useName);
-    const auto discard = [&] {
-      target.reset();
-      DeleteFile(useName);
-    };
-    try {
-      DoExtract(archive, item, *in, *target);
-    } catch (const EArUserAbort&) {
-      archive.SetStatus(asInvalid);
-      discard();
-      throw;
-    } catch (...) {
-      discard();
-      throw;
-    }
+    const TArHandle folder = ArOpenFolderLevels(ArOpenBaseFolder(target), target, levels);
+    ArApplyItemTimeAndAttributes(item, folder.Fd());
+    return;
   }
-  ArApplyItemTimeAndAttributes(item, useName);
+  std::unique_ptr<TStream> in = ExtractPrep(archive, item);
+  const TArHandle folder = ArOpenFolderLevels(ArOpenBaseFolder(target), target, levels - 1);
+  const std::u16string& name = target.Levels.back();
+  std::unique_ptr<TArHandleStream> file = ArCreateTargetFile(folder, name, target.Display);
+  const auto discard = [&] {
+    file.reset();
+    ArRemoveTargetFile(folder, name);
+  };
+  try {
+    DoExtract(archive, item, *in, *file);
+  } catch (const EArUserAbort&) {
+    archive.SetStatus(asInvalid);
+    discard();
+    throw;
+  } catch (...) {
+    discard();
+    throw;
+  }
+  ArApplyItemTimeAndAttributes(item, file->Fd());
 }
 
 }  // namespace vornel
