@@ -46,6 +46,10 @@ VORNEL_AR_EXCEPTION(EArZipSizeExceeded, 41, "Cannot extract file - data exceeds 
 // A spanned (multi-volume) archive, which this component does not read.
 VORNEL_AR_EXCEPTION(EArSpannedNotSupported, 42, "Spanned archives are not supported")
 
+// Items whose bytes overlap each other or the directory, or lie outside the file.
+VORNEL_AR_EXCEPTION(EArZipBadCentralDirectory, 43,
+                    "Invalid file - items overlap each other or the central directory")
+
 #undef VORNEL_AR_EXCEPTION
 
 // An invalid argument, such as a path with characters no path may hold.

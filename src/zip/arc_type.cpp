@@ -40,7 +40,9 @@ std::int64_t FindCentralDirectoryTail(TStream& stream) {
     return last;
   }
   // The record is followed by a comment (or by other bytes): search backwards in
-  // windows that grow up to 64 KiB and overlap by the record's size.
+  // windows that grow up to 64 KiB and overlap by the record's size. Every
+  // signature of a window is examined, highest first, so the search reads each
+  // byte about once, however far from the end the record lies.
   std::int64_t window = 512;
   std::int64_t distance = 512;  // of the window's start from the end of the file
   std::vector<std::uint8_t> buffer;
@@ -65,7 +67,6 @@ std::int64_t FindCentralDirectoryTail(TStream& stream) {
         stream.SetPosition(start + i);
         return start + i;
       }
-      break;  // only the last occurrence in the window is examined
     }
     if (lastPass)
       break;

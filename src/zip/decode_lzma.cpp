@@ -1,5 +1,6 @@
 #include <lzma.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -56,6 +57,19 @@ void ArDecodeLzma(TArDecodeJob& job) {
   if (ret != LZMA_OK)
     FailWith(ret);
   auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+  // The declared dictionary is taken on trust nowhere: no more of it is needed
+  // than the item's size, and no item may ask for more than the xz path allows.
+  const std::uint64_t declared = options->dict_size;
+  const std::uint64_t needed = std::max<std::uint64_t>(
+      LZMA_DICT_SIZE_MIN,
+      std::min<std::uint64_t>(declared, static_cast<std::uint64_t>(job.Item.UncompressedSize)));
+  if (needed > ArLzmaDictionaryLimit) {
+    std::free(options);
+    throw EArDecoderError(u"LZMA dictionary of " + IntToText(static_cast<std::int64_t>(needed)) +
+                          u" bytes is larger than the limit of " +
+                          IntToText(static_cast<std::int64_t>(ArLzmaDictionaryLimit)) + u" bytes");
+  }
+  options->dict_size = static_cast<std::uint32_t>(needed);
   // The size is known from the directory: decode exactly that many bytes, with or
   // without an end marker.
   filters[0].id = LZMA_FILTER_LZMA1EXT;

@@ -1,46 +1,203 @@
 #include "zip/file_target.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
+#include "platform/clock.h"
+#include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "zip/ar_exceptions.h"
 
 namespace vornel {
 
-void ArCreateDirectory(const std::u16string& path) {
-  if (path.empty() || DirectoryExists(path))
-    return;
-  std::size_t pos = path.find(PathDelimiter, 1);
-  for (;;) {
-    const std::u16string level = pos == std::u16string::npos ? path : path.substr(0, pos);
-    if (!level.empty() && !DirectoryExists(level) && !CreateDir(level)) {
+namespace {
+
+[[noreturn]] void FailOnLevel(int error, const std::u16string& display) {
+  throw EOSError(SysErrorMessage(error) + u" (" + display + u")", error);
+}
+
+// The levels of a relative path, without empty and "." segments; false when a
+// ".." segment climbs.
+bool SplitLevels(std::u16string_view relative, std::vector<std::u16string>& levels) {
+  levels.clear();
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = relative.find(PathDelimiter, start);
+    if (end == std::u16string_view::npos)
+      end = relative.size();
+    const std::u16string_view level = relative.substr(start, end - start);
+    if (level == u"..")
+      return false;
+    if (!level.empty() && level != u".")
+      levels.emplace_back(level);
+    start = end + 1;
+  }
+  return !levels.empty();
+}
+
+}  // namespace
+
+TArHandle::~TArHandle() {
+  if (FFd >= 0)
+    ::close(FFd);
+}
+
+TArHandle& TArHandle::operator=(TArHandle&& other) noexcept {
+  if (this != &other) {
+    if (FFd >= 0)
+      ::close(FFd);
+    FFd = other.FFd;
+    other.FFd = -1;
+  }
+  return *this;
+}
+
+std::int64_t TArHandleStream::Read(void*, std::int64_t) {
+  throw EReadError(u"Stream read error");
+}
+
+std::int64_t TArHandleStream::Write(const void* buffer, std::int64_t count) {
+  const auto* p = static_cast<const std::uint8_t*>(buffer);
+  std::int64_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(FHandle.Fd(), p + done, static_cast<std::size_t>(count - done));
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      throw EWriteError(u"Stream write error. " + SysErrorMessage(errno));
+    }
+    done += n;
+  }
+  return done;
+}
+
+std::int64_t TArHandleStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
+  const off_t result = ::lseek(FHandle.Fd(), static_cast<off_t>(offset), whence);
+  if (result < 0)
+    throw EStreamError(u"Stream seek error");
+  return result;
+}
+
+void TArHandleStream::SetSize(std::int64_t newSize) {
+  if (::ftruncate(FHandle.Fd(), static_cast<off_t>(newSize)) != 0)
+    throw EWriteError(u"Stream write error. " + SysErrorMessage(errno));
+}
+
+std::u16string TArTargetPath::DisplayOf(std::size_t count) const {
+  std::u16string path = Base;
+  for (std::size_t i = 0; i < count && i < Levels.size(); ++i) {
+    if (!path.empty() && path.back() != PathDelimiter)
+      path.push_back(PathDelimiter);
+    path += Levels[i];
+  }
+  return path;
+}
+
+TArTargetPath ArSplitTargetPath(const std::u16string& baseFolder, const std::u16string& path) {
+  TArTargetPath target;
+  target.Display = path;
+  std::u16string_view relative;
+  bool below = false;
+  if (baseFolder.empty()) {
+    below = !path.empty() && path.front() != PathDelimiter;
+    relative = path;
+  } else if (path.size() > baseFolder.size() && path.starts_with(baseFolder) &&
+             (baseFolder.back() == PathDelimiter || path[baseFolder.size()] == PathDelimiter)) {
+    below = true;
+    relative = std::u16string_view(path).substr(baseFolder.size());
+  }
+  if (below && SplitLevels(relative, target.Levels)) {
+    target.Base = baseFolder;
+    return target;
+  }
+  const std::size_t slash = path.rfind(PathDelimiter);
+  if (slash == std::u16string::npos) {
+    target.Base.clear();
+    target.Levels = {path};
+  } else {
+    target.Base = slash == 0 ? std::u16string(1, PathDelimiter) : path.substr(0, slash);
+    target.Levels = {path.substr(slash + 1)};
+  }
+  return target;
+}
+
+TArHandle ArOpenBaseFolder(const TArTargetPath& target) {
+  const std::string native = target.Base.empty() ? std::string(".") : ToUtf8(target.Base);
+  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    FailOnLevel(errno, target.Base.empty() ? u"." : target.Base);
+  return TArHandle(fd);
+}
+
+TArHandle ArOpenFolderLevels(TArHandle folder, const TArTargetPath& target, std::size_t count) {
+  for (std::size_t i = 0; i < count && i < target.Levels.size(); ++i) {
+    const std::string level = ToUtf8(target.Levels[i]);
+    if (::mkdirat(folder.Fd(), level.c_str(), 0777) != 0 && errno != EEXIST)
+      FailOnLevel(errno, target.DisplayOf(i + 1));
+    const int fd =
+        ::openat(folder.Fd(), level.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
       const int error = errno;
-      throw EOSError(SysErrorMessage(error) + u" (" + level + u")", error);
+      struct stat st {};
+      if (::fstatat(folder.Fd(), level.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISLNK(st.st_mode)) {
+        throw EOSError(
+            u"A symbolic link is in the way, it is not followed (" + target.DisplayOf(i + 1) + u")",
+            ELOOP);
+      }
+      FailOnLevel(error, target.DisplayOf(i + 1));
     }
-    if (pos == std::u16string::npos)
-      break;
-    pos = path.find(PathDelimiter, pos + 1);
+    folder = TArHandle(fd);
   }
+  return folder;
 }
 
-std::unique_ptr<TFileStream> ArCreateTargetFile(const std::u16string& path) {
-  const std::string native = ToUtf8(path);
+std::unique_ptr<TArHandleStream> ArCreateTargetFile(const TArHandle& folder,
+                                                    const std::u16string& name,
+                                                    const std::u16string& display) {
+  const std::string native = ToUtf8(name);
+  const auto fail = [&display](int error) {
+    throw EFCreateError(u"Cannot create file \"" + display + u"\". " + SysErrorMessage(error));
+  };
   struct stat st {};
-  if (::lstat(native.c_str(), &st) == 0) {
-    if (S_ISLNK(st.st_mode)) {
-      ::unlink(native.c_str());
-    } else if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
-      throw EFCreateError(u"Cannot create file \"" + path + u"\". " + SysErrorMessage(EACCES));
-    }
+  if (::fstatat(folder.Fd(), native.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISDIR(st.st_mode))
+      fail(EISDIR);
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+      fail(EACCES);
+    // A new file in its place: a hard link keeps the old content for its other
+    // names, a symbolic link is removed, not followed.
+    if (::unlinkat(folder.Fd(), native.c_str(), 0) != 0 && errno != ENOENT)
+      fail(errno);
   }
-  return std::make_unique<TFileStream>(path, fmCreate);
+  const int fd = ::openat(folder.Fd(), native.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0)
+    fail(errno);
+  return std::make_unique<TArHandleStream>(TArHandle(fd));
 }
 
-void ArApplyItemTimeAndAttributes(const TArZipItem& item, const std::u16string& path) {
-  SetFileLastWriteTime(path, item.LastModTimeAsDateTime());
+void ArRemoveTargetFile(const TArHandle& folder, const std::u16string& name) {
+  ::unlinkat(folder.Fd(), ToUtf8(name).c_str(), 0);
+}
+
+void ArApplyItemTimeAndAttributes(const TArZipItem& item, int fd) {
+  try {
+    const std::time_t seconds = LocalDateTimeToUnix(item.LastModTimeAsDateTime());
+    struct timespec times[2];
+    times[0].tv_sec = seconds;
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    ::futimens(fd, times);
+  } catch (const EConvertError&) {
+    // Writers that store no date (0) or an impossible one: the time stays.
+  }
   const bool folder = item.IsDirectory();
   const std::uint32_t mode = item.UnixMode();
   if (item.HasUnixMode() && (mode & 0777) != 0) {
@@ -49,9 +206,15 @@ void ArApplyItemTimeAndAttributes(const TArZipItem& item, const std::u16string& 
       bits = 0644;  // a link, written as a file of its text
     if (folder)
       bits |= 0700;  // its items must still go in
-    SetFilePermissions(path, bits);
+    ::fchmod(fd, static_cast<mode_t>(bits));
   } else if (!folder) {
-    SetFileReadOnly(path, (item.NativeFileAttributes() & faReadOnly) != 0);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+      return;
+    mode_t bits = st.st_mode & 07777;
+    const bool readOnly = (item.NativeFileAttributes() & faReadOnly) != 0;
+    bits = readOnly ? (bits & ~static_cast<mode_t>(0222)) : (bits | S_IWUSR);
+    ::fchmod(fd, bits);
   }
 }
 

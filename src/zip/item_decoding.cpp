@@ -1,7 +1,5 @@
 #include "zip/item_decoding.h"
 
-#include "platform/file_stream.h"
-#include "platform/file_system.h"
 #include "zip/ar_exceptions.h"
 #include "zip/byte_reader.h"
 #include "zip/decrypt_stream.h"
@@ -19,7 +17,9 @@ void CheckVersion(const TArZipItem& item) {
     throw EArZipVersion();
 }
 
-// Positions the archive at the item's local header and reads it.
+// Positions the archive at the item's local header and reads it. The local name
+// must be the central one: the directory's checks of the item's bytes hold only
+// for the header that the directory names.
 TArZipLocalFileHeader ReadLocalHeader(TArZipArchive& archive, const TArZipItem& item) {
   if (item.RelativeOffset < 0 || item.CompressedSize < 0 || item.UncompressedSize < 0) {
     throw EArZipInvalid();
@@ -27,7 +27,32 @@ TArZipLocalFileHeader ReadLocalHeader(TArZipArchive& archive, const TArZipItem& 
   archive.Stream().SetPosition(item.RelativeOffset);
   TArZipLocalFileHeader header;
   header.LoadFromStream(archive.Stream());
+  if (header.RawFileName != item.ItemInfo.RawFileName)
+    throw EArZipInvalidLFH();
   return header;
+}
+
+// The data descriptor after the item's data matches the directory: with or
+// without its signature, with 4- or 8-byte sizes.
+bool DescriptorMatches(TArZipArchive& archive, const TArZipItem& item) {
+  const std::int64_t dataStart = archive.Stream().Position();
+  archive.Stream().SetPosition(dataStart + item.CompressedSize);
+  const TBytes bytes = ReadLenient(archive.Stream(), 28);
+  const std::uint8_t* p = bytes.data();
+  for (const int skip : {0, 4}) {
+    if (skip == 4 && LoadLE32(p) != Ar_ZipDataDescriptorSignature)
+      continue;
+    const std::uint8_t* d = p + skip;
+    if (LoadLE32(d) != item.CRC32)
+      continue;
+    if (LoadLE32(d + 4) == item.CompressedSize && LoadLE32(d + 8) == item.UncompressedSize)
+      return true;
+    if (static_cast<std::int64_t>(LoadLE64(d + 4)) == item.CompressedSize &&
+        static_cast<std::int64_t>(LoadLE64(d + 12)) == item.UncompressedSize) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Asks for a password, starting from the current one; an empty answer aborts.
@@ -119,8 +144,15 @@ void ArTestZipItem(TArZipArchive& archive, TArZipItem& item) {
   bool same = local.VersionNeededToExtract == central.VersionNeededToExtract &&
               local.GeneralPurposeBitFlag == central.GeneralPurposeBitFlag &&
               local.LastModFileTime == central.LastModFileTime &&
-              local.LastModFileDate == central.LastModFileDate && local.CRC32 == central.CRC32;
-  if (same) {
+              local.LastModFileDate == central.LastModFileDate;
+  if (same && local.HasDataDescriptor()) {
+    // The local CRC and sizes were not known when the header was written: the
+    // descriptor after the data carries them.
+    same = DescriptorMatches(archive, item);
+  } else if (same) {
+    same = local.CRC32 == central.CRC32;
+  }
+  if (same && !local.HasDataDescriptor()) {
     const std::uint8_t* zip64 = nullptr;
     std::uint16_t size = 0;
     if (local.ExtraField.Get(Ar_Zip64SubfieldID, zip64, size)) {
@@ -132,8 +164,6 @@ void ArTestZipItem(TArZipArchive& archive, TArZipItem& item) {
              local.CompressedSize == item.CompressedSize;
     }
   }
-  if (same)
-    same = local.FileName == central.FileName;
   if (!same)
     throw EArZipInvalidLFH();
   TArNullStream sink;
@@ -141,27 +171,32 @@ void ArTestZipItem(TArZipArchive& archive, TArZipItem& item) {
 }
 
 void ArUnzip(TArZipArchive& archive, TArZipItem& item, const std::u16string& useName) {
+  const TArTargetPath target = ArSplitTargetPath(archive.BaseDirectory(), useName);
+  const std::size_t levels = target.Levels.size();
   if (item.IsDirectory()) {
-    ArCreateDirectory(useName);
-  } else {
-    std::unique_ptr<TStream> in = ExtractPrep(archive, item);
-    std::unique_ptr<TFileStream> target = ArCreateTargetFile(useName);
-    const auto discard = [&] {
-      target.reset();
-      DeleteFile(useName);
-    };
-    try {
-      DoExtract(archive, item, *in, *target);
-    } catch (const EArUserAbort&) {
-      archive.SetStatus(asInvalid);
-      discard();
-      throw;
-    } catch (...) {
-      discard();
-      throw;
-    }
+    const TArHandle folder = ArOpenFolderLevels(ArOpenBaseFolder(target), target, levels);
+    ArApplyItemTimeAndAttributes(item, folder.Fd());
+    return;
   }
-  ArApplyItemTimeAndAttributes(item, useName);
+  std::unique_ptr<TStream> in = ExtractPrep(archive, item);
+  const TArHandle folder = ArOpenFolderLevels(ArOpenBaseFolder(target), target, levels - 1);
+  const std::u16string& name = target.Levels.back();
+  std::unique_ptr<TArHandleStream> file = ArCreateTargetFile(folder, name, target.Display);
+  const auto discard = [&] {
+    file.reset();
+    ArRemoveTargetFile(folder, name);
+  };
+  try {
+    DoExtract(archive, item, *in, *file);
+  } catch (const EArUserAbort&) {
+    archive.SetStatus(asInvalid);
+    discard();
+    throw;
+  } catch (...) {
+    discard();
+    throw;
+  }
+  ArApplyItemTimeAndAttributes(item, file->Fd());
 }
 
 }  // namespace vornel

@@ -29,8 +29,10 @@ void ArUnzipToStream(TArZipArchive& archive, TArZipItem& item, TStream* stream);
 void ArTestZipItem(TArZipArchive& archive, TArZipItem& item);
 
 // Extracts the item to the path: a folder is created; a file is written from its
-// data, and deleted again when decoding fails. Then the last-write time and the
-// attributes are set.
+// data as a new file, and deleted again when decoding fails. Then the last-write
+// time and the attributes are set on it. Below the archive's base folder every
+// level is created and opened without following links (file_target.h); the
+// missing levels are created.
 void ArUnzip(TArZipArchive& archive, TArZipItem& item, const std::u16string& useName);
 
 }  // namespace vornel

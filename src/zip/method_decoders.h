@@ -27,6 +27,9 @@ void ArDecodeStored(TArDecodeJob& job);
 void ArDecodeDeflate(TArDecodeJob& job);
 void ArDecodeDeflate64(TArDecodeJob& job);
 void ArDecodeBzip2(TArDecodeJob& job);
+// Method 14 uses a dictionary of at most max(4 KiB, min(declared, uncompressed
+// size)); beyond this limit (that of the xz path) the item fails.
+inline constexpr std::uint64_t ArLzmaDictionaryLimit = 512ull << 20;
 void ArDecodeLzma(TArDecodeJob& job);
 void ArDecodeWavPack(TArDecodeJob& job);
 void ArDecodeShrunk(TArDecodeJob& job);

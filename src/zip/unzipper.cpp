@@ -4,6 +4,7 @@
 
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "zip/ar_exceptions.h"
 #include "zip/arc_type.h"
 #include "zip/file_target.h"
@@ -14,24 +15,42 @@ namespace vornel {
 
 void ArConvertException(const std::exception_ptr& error, TArErrorClass& errorClass,
                         int& errorCode) {
+  std::u16string message;
+  ArConvertException(error, errorClass, errorCode, message);
+}
+
+void ArConvertException(const std::exception_ptr& error, TArErrorClass& errorClass, int& errorCode,
+                        std::u16string& message) {
   errorClass = ecOther;
   errorCode = 0;
+  message.clear();
   try {
     std::rethrow_exception(error);
   } catch (const EArException& e) {
     errorClass = ecArchive;
     errorCode = e.ErrorCode();
+    message = e.Message();
   } catch (const EOSError& e) {
     errorClass = ecInOutError;
     errorCode = e.ErrorCode();
-  } catch (const EFCreateError&) {
+    message = e.Message();
+  } catch (const EFCreateError& e) {
     errorClass = ecFileCreateError;
-  } catch (const EFOpenError&) {
+    message = e.Message();
+  } catch (const EFOpenError& e) {
     errorClass = ecFileOpenError;
-  } catch (const EStreamError&) {
+    message = e.Message();
+  } catch (const EStreamError& e) {
     errorClass = ecFilerError;
+    message = e.Message();
+  } catch (const Exception& e) {
+    message = e.Message();
+  } catch (const std::exception& e) {
+    message = FromUtf8(e.what());
   } catch (...) {
   }
+  if (message.empty())
+    message = u"Unknown error";
 }
 
 bool ArConfineName(std::u16string_view name, std::u16string& confined) {
@@ -141,8 +160,13 @@ void TArUnZipper::InitArchive() {
   };
   archive.OnProcessItemFailure = [this](TArZipItem& item, TArProcessType processType,
                                         TArErrorClass errorClass, int errorCode) {
+    // Reported without an exception: the CRC-32 check of the written data.
+    FFailureMessage = errorClass == ecArchive && errorCode == EArZipBadCRC::Code_
+                          ? EArZipBadCRC().Message()
+                          : u"Item failed (error " + IntToText(errorCode) + u")";
     if (OnProcessItemFailure)
       OnProcessItemFailure(*this, item, processType, errorClass, errorCode);
+    FFailureMessage.clear();
   };
   archive.OnLoad = [this] {
     if (OnLoad)
@@ -232,9 +256,10 @@ void TArUnZipper::DoItemProgress(TArZipItem& item, std::uint8_t progress, bool& 
 void TArUnZipper::ReportFailure(TArZipItem& item, TArProcessType processType) {
   TArErrorClass errorClass = ecOther;
   int errorCode = 0;
-  ArConvertException(std::current_exception(), errorClass, errorCode);
+  ArConvertException(std::current_exception(), errorClass, errorCode, FFailureMessage);
   if (OnProcessItemFailure)
     OnProcessItemFailure(*this, item, processType, errorClass, errorCode);
+  FFailureMessage.clear();
 }
 
 bool TArUnZipper::ConfirmItem(TArZipItem& item) {
@@ -282,13 +307,12 @@ std::optional<std::u16string> TArUnZipper::ConfirmPath(TArZipItem& item,
   if (path.find(u'\0') != std::u16string::npos)
     throw EArgumentError(u"Invalid characters in path");
 
+  // The missing levels are created with the item (ArUnzip), so that a level that
+  // cannot be made fails that item alone.
   const std::size_t slash = path.rfind(PathDelimiter);
   const std::u16string folderPart = slash == std::u16string::npos ? u"" : path.substr(0, slash);
-  if (!folderPart.empty() && !DirectoryExists(folderPart)) {
-    if (!createDirs)
-      throw EArNoSuchDirectory();
-    ArCreateDirectory(folderPart);
-  }
+  if (!createDirs && !folderPart.empty() && !DirectoryExists(folderPart))
+    throw EArNoSuchDirectory();
   if (!folder && FileExists(path)) {
     bool confirm = true;
     if (OnConfirmOverwrite)

@@ -92,6 +92,9 @@ class TArUnZipper {
   TArConfirmOverwriteEvent OnConfirmOverwrite;
   TArNeedPasswordEvent OnNeedPassword;
   TArArchiveItemFailureEvent OnProcessItemFailure;
+  // The text of the failure that OnProcessItemFailure reports, while it runs;
+  // never empty there.
+  const std::u16string& FailureMessage() const { return FFailureMessage; }
   TArArchiveEvent OnLoad;
   TArArchiveEvent OnChange;
 
@@ -127,6 +130,7 @@ class TArUnZipper {
   IArProgressMeter* FArchiveMeter = nullptr;
   int FItemMeterKey = -1;
   int FArchiveMeterKey = -1;
+  std::u16string FFailureMessage;
 };
 
 // The error class and code of a failure: EArException → ecArchive with its code,
@@ -134,6 +138,9 @@ class TArUnZipper {
 // ecFilerError, file creation → ecFileCreateError, opening → ecFileOpenError,
 // anything else → ecOther with 0.
 void ArConvertException(const std::exception_ptr& error, TArErrorClass& errorClass, int& errorCode);
+// The same, with the failure's text: the exception's message, never empty.
+void ArConvertException(const std::exception_ptr& error, TArErrorClass& errorClass, int& errorCode,
+                        std::u16string& message);
 
 // The stored name below the base folder, lexically normalised ("." and empty
 // segments dropped, ".." resolved); false when it is rooted, has a drive, or

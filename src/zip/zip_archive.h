@@ -78,7 +78,15 @@ class TArZipArchive {
 
  private:
   void LoadArchive();
-  void ReadZip64Footer(std::int64_t tail);
+  // Takes the values of the Zip64 records when a locator lies right before the end
+  // record at tail; recordPosition is where the Zip64 record was found.
+  bool ReadZip64Footer(std::int64_t tail, std::int64_t& recordPosition);
+  // The distance by which the directory and every local header lie beyond their
+  // stated offsets (bytes in front of the archive), or 0.
+  std::int64_t DirectoryShift(std::int64_t directoryEnd);
+  // Refuses items that share bytes with each other or with the directory
+  // (EArZipBadCentralDirectory).
+  void CheckItemRanges(std::int64_t directoryStart);
 
   std::u16string FFileName;
   std::uint16_t FMode = 0;

@@ -76,6 +76,7 @@ struct TArZipDirectoryFileFooter {
 };
 
 inline constexpr int ArEndOfCentralDirectorySize = 22;
+inline constexpr int ArLocalHeaderSize = 30;
 inline constexpr int ArZip64LocatorSize = 20;
 inline constexpr int ArZip64RecordSize = 56;
 

@@ -333,6 +333,45 @@ TEST(Methods, DamagedBzip2AndLzmaFail) {
   }
 }
 
+// The dictionary size of an LZMA item is the item's own claim: a 4 GiB claim on a
+// small item decodes with a dictionary of the item's size, and an item that
+// really needs more than the limit fails with a message saying so.
+TEST(Methods, LzmaDictionaryIsBounded) {
+  TTempDir dir;
+  const TBytes data = Pattern(300000, 5);
+  WriteFile(dir / "data.bin", data);
+  // patch(name, dictionary, size): the item's properties claim that dictionary,
+  // and with a size the directory claims that uncompressed size.
+  ASSERT_EQ(
+      RunShell("python3 -c \"import zipfile, struct\n"
+               "def patch(n, dictionary, size=None):\n"
+               "  z = zipfile.ZipFile(n, 'w', zipfile.ZIP_LZMA); z.write('data.bin'); "
+               "z.close()\n"
+               "  b = bytearray(open(n, 'rb').read())\n"
+               "  at = 30 + struct.unpack_from('<H', b, 26)[0] + "
+               "struct.unpack_from('<H', b, 28)[0] + 4\n"
+               "  struct.pack_into('<I', b, at + 1, dictionary)\n"
+               "  if size is not None:\n"
+               "    c = b.find(b'PK\\\\x01\\\\x02'); struct.pack_into('<I', b, c + 24, size)\n"
+               "  open(n, 'wb').write(b)\n"
+               "patch('claims4g.zip', 0xFFFFFFFF)\n"
+               "patch('tiny.zip', 16)\n"
+               "patch('needs1g.zip', 1 << 30, 600 << 20)\"",
+               dir.Path()),
+      0);
+  EXPECT_EQ(Extract(*OpenFile(dir / "claims4g.zip"), 0), data);
+  // A claim below what the data refers back to is damage, found by the decoder.
+  EXPECT_THROW(Extract(*OpenFile(dir / "tiny.zip"), 0), EArDecoderError);
+  auto archive = OpenFile(dir / "needs1g.zip");
+  try {
+    Extract(*archive, 0);
+    ADD_FAILURE() << "decoded";
+  } catch (const EArDecoderError& e) {
+    EXPECT_EQ(e.Message(),
+              u"LZMA dictionary of 629145600 bytes is larger than the limit of 536870912 bytes");
+  }
+}
+
 // A WavPack file wrapped into a method-97 item, as WinZip stores .wav files.
 TEST(Methods, WavPack) {
   TTempDir dir;
@@ -393,21 +432,53 @@ TEST(Testing, LocalHeaderComparison) {
   }
 }
 
-TEST(Testing, DataDescriptorItemsFailTheTestButExtract) {
-  TTempDir dir;
-  // Written to an unseekable stream, zipfile puts sizes and CRC in data descriptors.
-  ASSERT_EQ(RunShell("python3 -c \"import zipfile, sys\n"
-                     "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_BZIP2)\n"
-                     "z.writestr('d.txt', b'descriptor ' * 500); z.close()\" | cat > dd.zip",
-                     dir.Path()),
-            0);
-  auto archive = OpenFile(dir / "dd.zip");
-  ASSERT_TRUE(archive->Items(0).ItemInfo.HasDataDescriptor());
+// Archives written to a pipe carry their CRC and sizes in data descriptors after
+// the data (bit 3), the local header holding zeros: testing compares the
+// descriptor with the directory, and a descriptor that disagrees still fails.
+TEST(Testing, DataDescriptorItems) {
+  struct TCase {
+    const char* Name;
+    std::string Command;  // writes dd.zip holding d.txt
+  };
+  const std::string python =
+      "python3 -c \"import zipfile, sys\n"
+      "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.";
+  const std::string pythonEnd =
+      ")\nz.writestr('d.txt', b'descriptor ' * 500); z.close()\" | cat > dd.zip";
+  const std::vector<TCase> cases = {
+      {"zipfile stored", python + "ZIP_STORED" + pythonEnd},
+      {"zipfile deflated", python + "ZIP_DEFLATED" + pythonEnd},
+      {"zipfile bzip2", python + "ZIP_BZIP2" + pythonEnd},
+      {"Info-ZIP zip to a pipe",
+       "python3 -c \"print('descriptor ' * 500, end='')\" > d.txt && zip -q - d.txt | cat > "
+       "dd.zip"},
+  };
   TBytes expected;
   for (int i = 0; i < 500; ++i)
     expected.insert(expected.end(), {'d', 'e', 's', 'c', 'r', 'i', 'p', 't', 'o', 'r', ' '});
-  EXPECT_EQ(Extract(*archive, 0), expected);
-  EXPECT_THROW(ArTestZipItem(*archive, archive->Items(0)), EArZipInvalidLFH);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir dir;
+    ASSERT_EQ(RunShell(c.Command, dir.Path()), 0);
+    const TBytes good = ReadFile(dir / "dd.zip");
+    auto archive = OpenBytes(good);
+    ASSERT_TRUE(archive->Items(0).ItemInfo.HasDataDescriptor());
+    EXPECT_EQ(Extract(*archive, 0), expected);
+    EXPECT_NO_THROW(ArTestZipItem(*archive, archive->Items(0)));
+
+    // The descriptor's CRC lies right after the data, behind an optional signature.
+    const TArZipItem& item = archive->Items(0);
+    const std::size_t dataStart = static_cast<std::size_t>(item.RelativeOffset) + 30 +
+                                  good[static_cast<std::size_t>(item.RelativeOffset) + 26] +
+                                  good[static_cast<std::size_t>(item.RelativeOffset) + 28];
+    std::size_t crcAt = dataStart + static_cast<std::size_t>(item.CompressedSize);
+    if (good[crcAt] == 0x50 && good[crcAt + 1] == 0x4B && good[crcAt + 2] == 7)
+      crcAt += 4;
+    TBytes bad = good;
+    bad[crcAt] ^= 0x01;
+    auto damaged = OpenBytes(bad);
+    EXPECT_THROW(ArTestZipItem(*damaged, damaged->Items(0)), EArZipInvalidLFH);
+  }
 }
 
 }  // namespace

@@ -8,12 +8,14 @@
 
 #include "platform/clock.h"
 #include "platform/code_page.h"
+#include "platform/file_stream.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
 #include "zip/arc_type.h"
 #include "zip/char_set.h"
 #include "zip/crc32.h"
+#include "zip/item_decoding.h"
 #include "zip/zip_archive.h"
 #include "zip_test_support.h"
 
@@ -261,6 +263,146 @@ TEST(LoadArchive, Zip64CountsAndSizesComeFromTheirRecords) {
   ASSERT_EQ(loaded.Archive->Count(), 2);
   EXPECT_EQ(loaded.Archive->Items(1).UncompressedSize, 10);
   EXPECT_EQ(loaded.Archive->Items(1).CompressedSize, 10);
+}
+
+// The hand-made archives of tests/zip/hostile_zip.py, written into a folder.
+fs::path HostileZip(const TTempDir& dir, const std::string& kind) {
+  const fs::path script = fs::path(VORNEL_SOURCE_DIR) / "tests" / "zip" / "hostile_zip.py";
+  const fs::path out = dir / (kind + ".zip");
+  EXPECT_EQ(RunShell("python3 '" + script.string() + "' " + kind + " '" + out.string() + "'"), 0);
+  return out;
+}
+
+// Items that share bytes with each other or with the directory: the archive is
+// refused as a whole when it is loaded, before anything can be extracted.
+TEST(LoadArchive, OverlappingItemsAreRefused) {
+  TTempDir dir;
+  for (const char* kind : {"shared-data", "nested", "into-directory"}) {
+    SCOPED_TRACE(kind);
+    TArZipArchive archive(U16(HostileZip(dir, kind)), fmOpenRead | fmShareDenyNone);
+    try {
+      archive.Load();
+      ADD_FAILURE() << "loaded";
+    } catch (const EArZipBadCentralDirectory& e) {
+      EXPECT_EQ(e.ErrorCode(), EArZipBadCentralDirectory::Code_);
+      EXPECT_FALSE(e.Message().empty());
+    }
+    EXPECT_EQ(archive.Status(), asInvalid);
+    EXPECT_THROW(archive.CheckValid(), EArNoArchive);
+  }
+  // The same writer's well-formed archive, and real tools' archives of many
+  // adjacent items (data descriptors and Zip64 extras included), load.
+  TArZipArchive good(U16(HostileZip(dir, "good")), fmOpenRead | fmShareDenyNone);
+  good.Load();
+  EXPECT_EQ(good.Count(), 2);
+  for (int i = 0; i < 40; ++i)
+    WriteFile(dir / ("f" + std::to_string(i) + ".txt"), Pattern(1000 + 37 * i, i + 1));
+  for (const std::string& command :
+       {std::string("zip -q tool.zip f*.txt"), std::string("zip -q - f*.txt | cat > tool.zip"),
+        std::string("7z a -tzip -bd tool.zip f*.txt >/dev/null"),
+        std::string("python3 -c \"import zipfile, glob, sys\n"
+                    "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.ZIP_DEFLATED)\n"
+                    "[z.write(f) for f in sorted(glob.glob('f*.txt'))]; z.close()\" | cat > "
+                    "tool.zip")}) {
+    SCOPED_TRACE(command);
+    fs::remove(dir / "tool.zip");
+    ASSERT_EQ(RunShell(command, dir.Path()), 0);
+    TArZipArchive tool(U16(dir / "tool.zip"), fmOpenRead | fmShareDenyNone);
+    tool.Load();
+    EXPECT_EQ(tool.Count(), 40);
+  }
+}
+
+// A signature in the comment, or megabytes appended after the archive, neither
+// hides the end record nor makes the Zip64 locator search walk the file.
+TEST(CentralDirectoryTail, SignaturesInTheCommentAndLongTails) {
+  struct TCase {
+    const char* Label;
+    std::string Comment;
+    std::size_t Trailing;
+  };
+  // An end-record signature whose comment length runs past the file's end.
+  const std::string fake = std::string("PK\x05\x06", 4) + std::string(16, '\0') + "\xFF\xFF";
+  for (const TCase& c : {TCase{"fake record in the comment", "before " + fake + " after", 0},
+                         TCase{"two fake records", fake + fake, 0},
+                         TCase{"8 MiB after the archive", "", std::size_t{8} << 20}}) {
+    SCOPED_TRACE(c.Label);
+    TArchiveSpec spec;
+    spec.Entries = {Stored("a.txt", "alpha")};
+    spec.Comment = c.Comment;
+    spec.Trailing = TBytes(c.Trailing, 'P');
+    const TBytes bytes = BuildZip(spec);
+    auto stream = StreamOf(bytes);
+    EXPECT_EQ(FindCentralDirectoryTail(*stream),
+              static_cast<std::int64_t>(bytes.size() - c.Trailing - c.Comment.size() - 22));
+    TLoaded loaded = Load(bytes);
+    EXPECT_EQ(loaded.Archive->Count(), 1);
+  }
+}
+
+// Exactly 65 535 entries fill the end record's count (0xFFFF) without any Zip64
+// record, as Python's zipfile writes them.
+TEST(LoadArchive, Exactly65535EntriesWithoutZip64) {
+  TTempDir dir;
+  ASSERT_EQ(RunShell("python3 -c \"import zipfile\n"
+                     "z = zipfile.ZipFile('many.zip', 'w')\n"
+                     "[z.writestr('%d' % i, b'') for i in range(65535)]; z.close()\"",
+                     dir.Path()),
+            0);
+  const TBytes bytes = ReadFile(dir / "many.zip");
+  ASSERT_EQ(bytes[bytes.size() - 22 + 10], 0xFF);
+  ASSERT_EQ(bytes[bytes.size() - 22 + 11], 0xFF);
+  TArZipArchive archive(U16(dir / "many.zip"), fmOpenRead | fmShareDenyNone);
+  archive.Load();
+  EXPECT_EQ(archive.Count(), 65535);
+  EXPECT_EQ(archive.Items(65534).FileName, u"65534");
+}
+
+// A stub or padding in front of the archive, its offsets either left relative to
+// the archive's own start (a plain concatenation) or adjusted by zip -A.
+TEST(LoadArchive, BytesInFrontOfTheArchive) {
+  TTempDir dir;
+  WriteFile(dir / "a.txt", "alpha");
+  WriteFile(dir / "b.txt", Pattern(20000));
+  // zipfile writes Zip64 end records once an offset passes its limit; the end
+  // record then points at them with 0xFFFFFFFF, as for a 4 GiB archive.
+  ASSERT_EQ(RunShell("zip -q plain.zip a.txt b.txt && python3 -c \"import zipfile\n"
+                     "zipfile.ZIP64_LIMIT = 100\n"
+                     "z = zipfile.ZipFile('z64.zip', 'w', zipfile.ZIP_DEFLATED)\n"
+                     "z.write('a.txt'); z.write('b.txt'); z.close()\"",
+                     dir.Path()),
+            0);
+  TBytes z64 = ReadFile(dir / "z64.zip");
+  for (std::size_t i = z64.size() - 22 + 16; i < z64.size() - 2; ++i)
+    z64[i] = 0xFF;
+  WriteFile(dir / "forced.zip", z64);
+  ASSERT_EQ(RunShell("printf '#!/bin/sh\\necho self-extractor\\nexit 0\\n' > stub && "
+                     "head -c 1048576 /dev/zero > padding",
+                     dir.Path()),
+            0);
+  struct TCase {
+    const char* Label;
+    std::string Command;  // writes x.zip
+  };
+  for (const TCase& c : {
+           TCase{"stub, offsets relative", "cat stub plain.zip > x.zip"},
+           TCase{"padding, offsets relative", "cat padding plain.zip > x.zip"},
+           TCase{"stub, offsets adjusted", "cat stub plain.zip > x.zip && zip -q -A x.zip"},
+           TCase{"stub before a Zip64 archive", "cat stub forced.zip > x.zip"},
+       }) {
+    SCOPED_TRACE(c.Label);
+    fs::remove(dir / "x.zip");
+    ASSERT_EQ(RunShell(c.Command, dir.Path()), 0);
+    TArZipArchive archive(U16(dir / "x.zip"), fmOpenRead | fmShareDenyNone);
+    archive.Load();
+    ASSERT_EQ(archive.Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      TMemoryStream out;
+      ArTestZipItem(archive, archive.Items(i));
+      ArUnzipToStream(archive, archive.Items(i), &out);
+      EXPECT_EQ(out.Bytes(), ReadFile(dir / ToUtf8(archive.Items(i).FileName)));
+    }
+  }
 }
 
 TEST(ItemNames, DecodingRules) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,7 @@ struct TFailure {
   std::string Name;
   TArErrorClass Class;
   int Code;
+  std::string Message;
 };
 
 // An unzipper on a hand-made archive, recording its events.
@@ -51,9 +54,10 @@ class TUnzipperTest : public ::testing::Test {
     FUnzipper.OnArchiveProgress = [this](TArUnZipper&, std::uint8_t p, bool&) {
       FProgress.push_back(p);
     };
-    FUnzipper.OnProcessItemFailure = [this](TArUnZipper&, TArZipItem& item, TArProcessType,
+    FUnzipper.OnProcessItemFailure = [this](TArUnZipper& sender, TArZipItem& item, TArProcessType,
                                             TArErrorClass ec, int code) {
-      FFailures.push_back({ToUtf8(item.FileName), ec, code});
+      FFailures.push_back({ToUtf8(item.FileName), ec, code, ToUtf8(sender.FailureMessage())});
+      EXPECT_FALSE(sender.FailureMessage().empty()) << ToUtf8(item.FileName);
     };
     FUnzipper.SetFileName(U16(FDir / "a.zip"));
     FUnzipper.SetBaseDirectory(U16(FDir / "out"));
@@ -291,29 +295,126 @@ TEST_F(TUnzipperTest, FailuresAreReportedAndTheRunGoesOn) {
   method.Method = 99;
   TEntry version = File("version.bin", "v");
   version.VersionNeeded = 64;
+  // Date 0 (as Go's writer stores it) and an impossible time are no failures.
   TEntry badDate = File("date.txt", "d");
   badDate.Date = 0;
+  badDate.Time = 0;
+  TEntry badTime = File("time.txt", "t");
+  badTime.Time = 0xBFFF;  // 23:63:62
   TEntry emptyOdd = File("empty.odd", "");
   emptyOdd.Method = 42;
   emptyOdd.OverrideCrc = true;
   emptyOdd.Crc = 5;
-  spec.Entries = {badCrc, method, version, badDate, emptyOdd, File("ok.txt", "fine")};
+  spec.Entries = {badCrc, method, version, badDate, badTime, emptyOdd, File("ok.txt", "fine")};
   Open(spec);
   WriteFile(Out("method.bin"), "keep me");
+  const std::time_t before = std::time(nullptr);
   FUnzipper.ExtractFiles(u"*.*");
-  ASSERT_EQ(FFailures.size(), 4u);
+  ASSERT_EQ(FFailures.size(), 3u);
   EXPECT_EQ(FFailures[0].Name, "badcrc.txt");
   EXPECT_EQ(FFailures[0].Class, ecArchive);
   EXPECT_EQ(FFailures[0].Code, 19);
+  EXPECT_EQ(FFailures[0].Message, "Failed CRC Check");
   EXPECT_EQ(Text("badcrc.txt"), "content");  // stays, as written
   EXPECT_EQ(FFailures[1].Code, 2);
+  EXPECT_EQ(FFailures[1].Message, "Cannot extract file - unsupported compression method");
   EXPECT_EQ(Text("method.bin"), "keep me");  // failed before the target was touched
   EXPECT_EQ(FFailures[2].Code, 1);
-  EXPECT_EQ(FFailures[3].Name, "date.txt");
-  EXPECT_EQ(FFailures[3].Class, ecOther);
+  for (const char* name : {"date.txt", "time.txt"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(Out(name).c_str(), &st), 0) << name;
+    EXPECT_GE(st.st_mtime, before - 5) << name;  // as the extraction made it
+  }
   EXPECT_EQ(Text("date.txt"), "d");
   EXPECT_EQ(fs::file_size(Out("empty.odd")), 0u);
   EXPECT_EQ(Text("ok.txt"), "fine");
+}
+
+// Every exception becomes a failure with a text, whatever its kind.
+TEST(ConvertException, EveryFailureHasAText) {
+  struct TCase {
+    const char* Label;
+    std::exception_ptr Error;
+    TArErrorClass Class;
+    std::u16string Message;
+  };
+  const std::vector<TCase> cases = {
+      {"archive", std::make_exception_ptr(EArZipBadCRC()), ecArchive, u"Failed CRC Check"},
+      {"system", std::make_exception_ptr(EOSError(u"File name too long (x)", 36)), ecInOutError,
+       u"File name too long (x)"},
+      {"conversion", std::make_exception_ptr(EConvertError(u"Invalid MS-DOS date or time")),
+       ecOther, u"Invalid MS-DOS date or time"},
+      {"standard", std::make_exception_ptr(std::runtime_error("out of range")), ecOther,
+       u"out of range"},
+      {"empty text", std::make_exception_ptr(std::runtime_error("")), ecOther, u"Unknown error"},
+      {"not an exception", std::make_exception_ptr(42), ecOther, u"Unknown error"},
+  };
+  for (const TCase& c : cases) {
+    TArErrorClass errorClass = ecCabError;
+    int code = -1;
+    std::u16string message;
+    ArConvertException(c.Error, errorClass, code, message);
+    EXPECT_EQ(errorClass, c.Class) << c.Label;
+    EXPECT_EQ(message, c.Message) << c.Label;
+  }
+}
+
+// A name the file system cannot hold and a file where a folder must go (or the
+// other way round) fail their items with the file system's text; the run goes on.
+TEST_F(TUnzipperTest, FileSystemRefusalsAreItemFailures) {
+  const std::string longName(300, 'n');
+  TArchiveSpec spec;
+  spec.Entries = {File("a", "a file"),
+                  File("a/b.txt", "below a file"),
+                  Folder("d/"),
+                  File("d", "a file where a folder is"),
+                  File("f", "a file"),
+                  Folder("f/"),
+                  File(longName + "/x.txt", "long folder"),
+                  File(longName, "long file"),
+                  File("ok.txt", "fine")};
+  Open(spec);
+  FUnzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  EXPECT_NO_THROW(FUnzipper.ExtractFiles(u"*.*"));
+  std::vector<std::string> names;
+  for (const TFailure& f : FFailures) {
+    names.push_back(f.Name.size() > 20 ? f.Name.substr(f.Name.size() - 5) : f.Name);
+    EXPECT_NE(f.Class, ecOther) << f.Name;
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"a/b.txt", "d", "f/", "x.txt", "nnnnn"}));
+  ASSERT_EQ(FFailures.size(), 5u);
+  EXPECT_NE(FFailures[0].Message.find("Not a directory"), std::string::npos)
+      << FFailures[0].Message;
+  EXPECT_NE(FFailures[1].Message.find("Is a directory"), std::string::npos) << FFailures[1].Message;
+  EXPECT_NE(FFailures[3].Message.find("File name too long"), std::string::npos)
+      << FFailures[3].Message;
+  EXPECT_NE(FFailures[4].Message.find("File name too long"), std::string::npos)
+      << FFailures[4].Message;
+  EXPECT_EQ(Text("a"), "a file");
+  EXPECT_TRUE(fs::is_directory(Out("d")));
+  EXPECT_EQ(Text("ok.txt"), "fine");
+}
+
+// A central entry whose local header names another item fails that item alone.
+TEST_F(TUnzipperTest, LocalNameMustMatchTheCentralName) {
+  const fs::path script = fs::path(VORNEL_SOURCE_DIR) / "tests" / "zip" / "hostile_zip.py";
+  ASSERT_EQ(RunShell("python3 '" + script.string() + "' name-mismatch '" +
+                     (FDir / "m.zip").string() + "'"),
+            0);
+  ASSERT_TRUE(fs::create_directory(FDir / "out"));
+  FUnzipper.OnProcessItemFailure = [this](TArUnZipper& sender, TArZipItem& item, TArProcessType,
+                                          TArErrorClass ec, int code) {
+    FFailures.push_back({ToUtf8(item.FileName), ec, code, ToUtf8(sender.FailureMessage())});
+  };
+  FUnzipper.SetFileName(U16(FDir / "m.zip"));
+  FUnzipper.SetBaseDirectory(U16(FDir / "out"));
+  FUnzipper.ExtractFiles(u"*.*");
+  ASSERT_EQ(FFailures.size(), 1u);
+  EXPECT_EQ(FFailures[0].Name, "second.txt");
+  EXPECT_EQ(FFailures[0].Code, EArZipInvalidLFH::Code_);
+  EXPECT_EQ(Text("first.txt"), "first");
+  EXPECT_FALSE(fs::exists(Out("second.txt")));
+  EXPECT_FALSE(fs::exists(Out("other.txt")));
 }
 
 TEST_F(TUnzipperTest, AbortFromArchiveProgressEndsTheRun) {

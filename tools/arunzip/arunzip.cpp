@@ -6,8 +6,8 @@
 //   arunzip -x ARCHIVE DIR [MASK]      extract (folders created, paths kept)
 //   -p PASSWORD                        password of encrypted items
 //
-// Every item failure goes to standard error with the item's name, error class
-// and code; the exit code is 1 when anything failed, 2 for a usage or open error.
+// Every item failure goes to standard error with the item's name, error class,
+// code and text; the exit code is 1 when anything failed, 2 for a usage or open error.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -84,11 +84,11 @@ int main(int argc, char** argv) {
 
   TArUnZipper unzipper;
   int failures = 0;
-  unzipper.OnProcessItemFailure = [&](TArUnZipper&, TArZipItem& item, TArProcessType,
+  unzipper.OnProcessItemFailure = [&](TArUnZipper& sender, TArZipItem& item, TArProcessType,
                                       TArErrorClass errorClass, int errorCode) {
     ++failures;
-    std::fprintf(stderr, "%s: %s %d\n", ToUtf8(item.FileName).c_str(), ErrorClassName(errorClass),
-                 errorCode);
+    std::fprintf(stderr, "%s: %s %d: %s\n", ToUtf8(item.FileName).c_str(),
+                 ErrorClassName(errorClass), errorCode, ToUtf8(sender.FailureMessage()).c_str());
   };
   try {
     unzipper.SetPassword(FromUtf8(password));

@@ -1,0 +1,94 @@
+// arunzip on archives of real tools and hand-made hostile ones: its exit codes,
+// its failure lines and what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "zip_test_support.h"
+
+namespace vornel {
+namespace {
+
+using namespace ziptest;
+
+struct TResult {
+  int Status = -1;  // the exit code (RunShell)
+  std::string Out, Err;
+};
+
+TResult Arunzip(const std::string& arguments, const fs::path& folder) {
+  TResult result;
+  const int status = RunShell(
+      std::string("'") + ARUNZIP_PATH + "' " + arguments + " > arunzip.out 2> arunzip.err", folder);
+  result.Status = status;
+  const TBytes out = ReadFile(folder / "arunzip.out");
+  const TBytes err = ReadFile(folder / "arunzip.err");
+  result.Out.assign(out.begin(), out.end());
+  result.Err.assign(err.begin(), err.end());
+  return result;
+}
+
+bool IsEmptyFolder(const fs::path& folder) {
+  return fs::is_directory(folder) && fs::directory_iterator(folder) == fs::directory_iterator();
+}
+
+TEST(Arunzip, OverlapBombIsRefusedWithNothingWritten) {
+  TTempDir dir;
+  const fs::path script = fs::path(VORNEL_SOURCE_DIR) / "tests" / "zip" / "hostile_zip.py";
+  ASSERT_EQ(RunShell("python3 '" + script.string() + "' shared-data bomb.zip", dir.Path()), 0);
+  ASSERT_LT(fs::file_size(dir / "bomb.zip"), 60000u);
+  fs::create_directory(dir / "out");
+  for (const char* mode : {"-x bomb.zip out", "-t bomb.zip"}) {
+    SCOPED_TRACE(mode);
+    const TResult r = Arunzip(mode, dir.Path());
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("items overlap"), std::string::npos) << r.Err;
+    EXPECT_TRUE(IsEmptyFolder(dir / "out"));
+  }
+}
+
+// Items that fail on the file system are reported one by one; the run goes on
+// and exits with 1, not with the 2 of an aborted run.
+TEST(Arunzip, FileSystemRefusalsFailTheirItemsOnly) {
+  TTempDir dir;
+  ASSERT_EQ(RunShell("python3 -c \"import zipfile\n"
+                     "z = zipfile.ZipFile('c.zip', 'w')\n"
+                     "z.writestr('a', b'file'); z.writestr('a/b.txt', b'under a file')\n"
+                     "z.writestr('n' * 300, b'long'); z.writestr('ok.txt', b'fine'); z.close()\"",
+                     dir.Path()),
+            0);
+  fs::create_directory(dir / "out");
+  const TResult r = Arunzip("-x c.zip out", dir.Path());
+  EXPECT_EQ(r.Status, 1) << r.Err;
+  EXPECT_NE(r.Err.find("a/b.txt: ecInOutError 20: Not a directory"), std::string::npos) << r.Err;
+  EXPECT_NE(r.Err.find("File name too long"), std::string::npos) << r.Err;
+  EXPECT_EQ(ReadFile(dir / "out" / "ok.txt"), (TBytes{'f', 'i', 'n', 'e'}));
+}
+
+// Good archives that used to be reported as failed: date 0 (zipfile writes it for
+// 1980-00-00), data descriptors from a pipe, and a stub in front of the archive.
+TEST(Arunzip, GoodArchivesOfOtherWriters) {
+  TTempDir dir;
+  ASSERT_EQ(RunShell("python3 -c \"import zipfile, sys\n"
+                     "z = zipfile.ZipFile('date0.zip', 'w')\n"
+                     "z.writestr(zipfile.ZipInfo('d.txt', (1980, 0, 0, 0, 0, 0)), b'dated')\n"
+                     "z.close()\" && printf 'descriptor' > dd.txt && "
+                     "zip -q - dd.txt | cat > dd.zip && zip -q plain.zip dd.txt && "
+                     "printf '#!/bin/sh\\nexit 0\\n' | cat - plain.zip > sfx.bin",
+                     dir.Path()),
+            0);
+  for (const char* archive : {"date0.zip", "dd.zip", "sfx.bin"}) {
+    SCOPED_TRACE(archive);
+    const TResult tested = Arunzip(std::string("-t ") + archive, dir.Path());
+    EXPECT_EQ(tested.Status, 0) << tested.Err;
+    EXPECT_NE(tested.Out.find("no errors"), std::string::npos);
+    fs::remove_all(dir / "out");
+    fs::create_directory(dir / "out");
+    const TResult extracted = Arunzip(std::string("-x ") + archive + " out", dir.Path());
+    EXPECT_EQ(extracted.Status, 0) << extracted.Err;
+    EXPECT_FALSE(IsEmptyFolder(dir / "out"));
+  }
+}
+
+}  // namespace
+}  // namespace vornel
