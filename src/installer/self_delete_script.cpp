@@ -39,8 +39,7 @@ std::u16string SelfDeleteScriptText(std::u16string_view currentDir,
             u"done\n";
   }
   for (const std::u16string& file :
-       {std::u16string(executablePath), dir + std::u16string(CryptoLibraryName),
-        dir + std::u16string(TlsLibraryName), dir + std::u16string(SelfDeleteScriptName)}) {
+       {std::u16string(executablePath), dir + std::u16string(SelfDeleteScriptName)}) {
     text += u"rm -f -- " + ShellQuote(file) + u"\n";
   }
   return text;

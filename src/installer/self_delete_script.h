@@ -1,6 +1,6 @@
 // The shell script that removes the installer after it has ended: it waits for the
 // installer's own process to end (ending it by force after about three seconds),
-// then deletes exactly the installer, the two TLS libraries beside it and itself.
+// then deletes exactly the installer and itself.
 #pragma once
 
 #include <sys/types.h>
@@ -11,8 +11,6 @@
 namespace vornel {
 
 inline constexpr std::u16string_view SelfDeleteScriptName = u"SelfDelete.sh";
-inline constexpr std::u16string_view CryptoLibraryName = u"libcrypto.so.3";
-inline constexpr std::u16string_view TlsLibraryName = u"libssl.so.3";
 
 // One word for the shell, whatever the text holds: in single quotes, an embedded
 // single quote written as '\''.

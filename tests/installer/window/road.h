@@ -192,10 +192,8 @@ inline void ExpectSelfDeleteScript(TRoad& road) {
   const fs::path script = road.installer.Path() / "SelfDelete.sh";
   EXPECT_EQ(road.StartedScript, FromUtf8(script.string()));
   const std::string text = ReadAll(script);
-  for (const fs::path& file : {road.Executable(), road.installer.Path() / "libcrypto.so.3",
-                               road.installer.Path() / "libssl.so.3"}) {
-    EXPECT_NE(text.find(Quoted(file)), std::string::npos) << file << "\n" << text;
-  }
+  EXPECT_NE(text.find(Quoted(road.Executable())), std::string::npos) << text;
+  EXPECT_EQ(text.find(".so"), std::string::npos) << text;
   EXPECT_NE(text.find("4242"), std::string::npos) << text;
   EXPECT_FALSE(fs::exists(road.installer.Path() / "SetupTarvo.exe"));
 }
