@@ -304,6 +304,28 @@ TEST_F(DownloadWindowTest, CertificateChainsOfEveryOrdinaryShapeAndTheRefusals) 
   }
 }
 
+// A set that ends before its announced length is an error, with or without the
+// server's TLS close notification; nothing half-written is left.
+TEST_F(DownloadWindowTest, ASetCutShortIsAnErrorAndLeavesNothing) {
+  for (const char* mode : {"short", "cut"}) {
+    SCOPED_TRACE(mode);
+    Boxes.Boxes.clear();
+    Serve({"--mode", mode, "--after", "1000000"});
+    Click("B_StartK1");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text.toStdString(), "The connection closed after 1000000 of " +
+                                                     std::to_string(Set().size()) +
+                                                     " bytes of the body.");
+    ExpectIdleOnPageZero();
+    EXPECT_FALSE(State.DownloadAborted);
+    EXPECT_FALSE(std::filesystem::exists(Target()));
+  }
+  Serve({});
+  Click("B_StartK1");
+  EXPECT_TRUE(ReadAll(Target()) == Set());
+  EXPECT_EQ(Form->PageIndex(), 1);
+}
+
 // The same window against nginx, an independent server, sending its chain.
 TEST_F(DownloadWindowTest, DownloadsFromNginxWithAnIntermediateCA) {
   test::TNginxServer nginx(true);
