@@ -826,14 +826,6 @@ void TNetCustomHTTP::ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std
     AResponse.CharSet = meta.CharSet;
 }
 
-namespace {
-
-std::u16string ArrivedText(std::int64_t AArrived) {
-  return AArrived >= 0 ? IntToText(AArrived) + u" bytes" : std::u16string(u"a part");
-}
-
-}  // namespace
-
 void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
   // A close by the peer before the body is complete raises; a Disconnect of the
   // caller's own during the read (a cancel from a work event) ends it as designed.
@@ -863,8 +855,8 @@ void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
     // Only its end delimits this body; over TLS a bare close may be a cut.
     if (FDisconnects == disconnects && IOHandler()->EndedWithoutCloseNotify()) {
       throw ENetConnClosedGracefully(
-          u"The connection ended without a TLS close notification after " + ArrivedText(arrived()) +
-          u" of the body; it may be incomplete.");
+          u"The connection ended without a TLS close notification after " + IntToText(arrived()) +
+          u" bytes of the body; it may be incomplete.");
     }
   } else {
     IOHandler()->DiscardAll();
