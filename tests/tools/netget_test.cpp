@@ -114,8 +114,8 @@ TEST_F(Netget, LibrariesBesideTheProgramAreNeverLoaded) {
   const fs::path program = folder / "netget";
   fs::copy_file(VORNEL_NETGET, program);
   for (const char* name : {"libcrypto.so.3", "libssl.so.3"}) {
-    const std::string build = "cc -shared -fPIC -o " + Quote((folder / name).string()) + " " +
-                              Quote(VORNEL_PLANTED_SOURCE);
+    const std::string build = Quote(VORNEL_C_COMPILER) + " -shared -fPIC -o " +
+                              Quote((folder / name).string()) + " " + Quote(VORNEL_PLANTED_SOURCE);
     ASSERT_EQ(std::system(build.c_str()), 0) << build;
   }
   const fs::path marker = Dir.Path() / "planted-code-ran";
