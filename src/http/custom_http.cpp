@@ -828,7 +828,7 @@ void TNetCustomHTTP::ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std
 
 void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
   // A close by the peer before the body is complete raises; a Disconnect of the
-  // caller's own during the read (a cancel from a work event) ends it as designed.
+  // caller's own during the read (a cancel from a work event) ends it quietly.
   const std::uint64_t disconnects = FDisconnects;
   const std::int64_t start = ATarget ? ATarget->Position() : 0;
   const auto arrived = [&]() -> std::int64_t { return ATarget ? ATarget->Position() - start : -1; };
@@ -913,7 +913,7 @@ void TNetCustomHTTP::ReadChunked(TNetHTTPResponse& AResponse, TStream* ATarget) 
       InternalReadLn();
     }
   } catch (const ENetConnClosedGracefully&) {
-    // A cancel of the caller's own raises as designed, without more words.
+    // A cancel of the caller's own raises the plain close, without more words.
     if (FDisconnects != disconnects)
       throw;
     throw ENetConnClosedGracefully(
