@@ -827,8 +827,10 @@ void TNetCustomHTTP::ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std
 }
 
 void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
-  // A close by the peer before the body is complete raises; a Disconnect of the
-  // caller's own during the read (a cancel from a work event) ends it quietly.
+  // A close by the peer before the body is complete raises, saying what arrived.
+  // A Disconnect of the caller's own during the read (a cancel from a work
+  // event) is no cut: a counted body or one read until the close then ends
+  // quietly, a chunked one with the plain "Connection Closed Gracefully.".
   const std::uint64_t disconnects = FDisconnects;
   const std::int64_t start = ATarget ? ATarget->Position() : 0;
   const auto arrived = [&]() -> std::int64_t { return ATarget ? ATarget->Position() - start : -1; };
