@@ -160,7 +160,7 @@ int Main(int argc, char** argv) {
       std::string("sh '") + VORNEL_TLS_PKI_SCRIPT + "' '" + dir + "' >/dev/null";
   if (std::system(pki.c_str()) != 0)
     throw std::runtime_error("test PKI");
-  TServer server(std::string(dir) + "/valid.pem", std::string(dir) + "/valid.key");
+  TServer server(std::string(dir) + "/server.pem", std::string(dir) + "/server.key");
 
   // Alternating runs; the best of each counts.
   double handler = 1e9, bare = 1e9;

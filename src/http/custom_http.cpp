@@ -217,6 +217,7 @@ void TNetCustomHTTP::Notification(TNetComponent& AComponent) {
 }
 
 void TNetCustomHTTP::DoOnDisconnected() {
+  ++FDisconnects;
   TNetTCPClientCustom::DoOnDisconnected();
   ConnectionClosed();
 }
@@ -626,7 +627,8 @@ TNetHTTPWhatsNext TNetCustomHTTP::ProcessResponse(TNetHTTPRequest& ARequest,
       CheckException(ARequest, AResponse, AIgnoreReplies);
       return wnJustExit;
     }
-    if (HandleRedirects && RedirectCount < RedirectMaximum) {
+    const bool follow = HandleRedirects && RedirectCount < RedirectMaximum;
+    if (follow) {
       ARequest.URL = location;
       if (code == 303 || (code == 302 && HTTPOptions.Has(hoTreat302Like303))) {
         ARequest.Source = nullptr;
@@ -642,6 +644,13 @@ TNetHTTPWhatsNext TNetCustomHTTP::ProcessResponse(TNetHTTPRequest& ARequest,
     AResponse.Location = location;
     if (Connected())
       DiscardContent(ARequest, AResponse);
+    // Following was asked for and has run out: nothing was fetched, and the
+    // caller must not take the empty stream for the body.
+    if (HandleRedirects) {
+      throw ENetHTTPProtocolException(u"Too many redirects (" + IntToText(RedirectCount) +
+                                          u"); the last response: " + AResponse.ResponseText(),
+                                      code, {});
+    }
     return wnJustExit;
   }
 
@@ -818,13 +827,26 @@ void TNetCustomHTTP::ProcessMetaHTTPEquiv(TNetHTTPResponse& AResponse, const std
 }
 
 void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
+  // A close by the peer before the body is complete raises, saying what arrived.
+  // A Disconnect of the caller's own during the read (a cancel from a work
+  // event) is no cut: a counted body or one read until the close then ends
+  // quietly, a chunked one with the plain "Connection Closed Gracefully.".
+  const std::uint64_t disconnects = FDisconnects;
+  const std::int64_t start = ATarget ? ATarget->Position() : 0;
+  const auto arrived = [&]() -> std::int64_t { return ATarget ? ATarget->Position() - start : -1; };
   if (IsChunked(AResponse)) {
     ReadChunked(AResponse, ATarget);
   } else if (AResponse.HasContentLength() && AResponse.ContentLength > 0) {
     try {
       ReadCounted(ATarget, AResponse.ContentLength);
     } catch (const ENetConnClosedGracefully&) {
-      // The stream keeps what arrived.
+      if (FDisconnects != disconnects)
+        return;  // the stream keeps what arrived
+      const std::int64_t got = arrived();
+      throw ENetConnClosedGracefully(
+          u"The connection closed after " +
+          (got >= 0 ? IntToText(got) + u" of " : std::u16string(u"fewer than ")) +
+          IntToText(AResponse.ContentLength) + u" bytes of the body.");
     }
   } else if (AResponse.HasContentLength()) {
     // Length 0: nothing to read.
@@ -832,6 +854,12 @@ void TNetCustomHTTP::ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget) {
     ReadMIME(AResponse, ATarget);
   } else if (ATarget) {
     IOHandler()->ReadStream(ATarget, -1, true);
+    // Only its end delimits this body; over TLS a bare close may be a cut.
+    if (FDisconnects == disconnects && IOHandler()->EndedWithoutCloseNotify()) {
+      throw ENetConnClosedGracefully(
+          u"The connection ended without a TLS close notification after " + IntToText(arrived()) +
+          u" bytes of the body; it may be incomplete.");
+    }
   } else {
     IOHandler()->DiscardAll();
   }
@@ -858,10 +886,10 @@ std::int32_t TNetCustomHTTP::ChunkSize() {
   std::u16string line = InternalReadLn();
   line = http_text::Trim(http_text::Fetch(line, u";"));
   const std::optional<std::int64_t> size = http_text::ParseHex(line);
-  if (!size)
-    return 0;
-  if (*size > INT32_MAX) {
-    throw ENetHTTPMalformedResponse(u"Invalid chunk size: " + line, Response().ResponseCode());
+  // Not a number is no last chunk: what follows would be read as trailers.
+  if (!size || *size > INT32_MAX) {
+    throw ENetHTTPMalformedResponse(u"Invalid chunk size line: \"" + line + u"\".",
+                                    Response().ResponseCode());
   }
   return static_cast<std::int32_t>(*size);
 }
@@ -869,18 +897,30 @@ std::int32_t TNetCustomHTTP::ChunkSize() {
 void TNetCustomHTTP::ReadChunked(TNetHTTPResponse& AResponse, TStream* ATarget) {
   DoStatus(hsStatusText, {u"Chunk Started"});
   TNetWorkBracket bracket(*this, wmRead, 0);
-  for (std::int32_t size = ChunkSize(); size != 0; size = ChunkSize()) {
-    if (ATarget && OnChunkReceived) {
-      TBytes chunk;
-      IOHandler()->ReadBytes(chunk, size, false);
-      OnChunkReceived(*this, chunk);
-      if (!chunk.empty()) {
-        ATarget->WriteBuffer(chunk.data(), static_cast<std::int64_t>(chunk.size()));
+  const std::uint64_t disconnects = FDisconnects;
+  std::int64_t data = 0;
+  try {
+    for (std::int32_t size = ChunkSize(); size != 0; size = ChunkSize()) {
+      if (ATarget && OnChunkReceived) {
+        TBytes chunk;
+        IOHandler()->ReadBytes(chunk, size, false);
+        OnChunkReceived(*this, chunk);
+        if (!chunk.empty()) {
+          ATarget->WriteBuffer(chunk.data(), static_cast<std::int64_t>(chunk.size()));
+        }
+      } else {
+        ReadCounted(ATarget, size);
       }
-    } else {
-      ReadCounted(ATarget, size);
+      data += size;
+      InternalReadLn();
     }
-    InternalReadLn();
+  } catch (const ENetConnClosedGracefully&) {
+    // A cancel of the caller's own raises the plain close, without more words.
+    if (FDisconnects != disconnects)
+      throw;
+    throw ENetConnClosedGracefully(
+        u"The connection closed before the last chunk of the body, after " + IntToText(data) +
+        u" bytes in complete chunks.");
   }
   std::int32_t count = static_cast<std::int32_t>(AResponse.RawHeaders.Count());
   for (std::u16string line = InternalReadLn(); !line.empty(); line = InternalReadLn()) {

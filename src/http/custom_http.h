@@ -197,6 +197,9 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   bool FAuthRepeatPending = false;
   std::unique_ptr<TNetHTTPProtocol> FHTTPProto;
   bool FCloseAfterRequest = false;
+  // Counts the disconnects of this component, so that a read can tell the
+  // caller's own Disconnect (a cancel) from a close by the peer.
+  std::uint64_t FDisconnects = 0;
 };
 
 // The component as applications place it.

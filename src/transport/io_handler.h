@@ -42,6 +42,10 @@ class TNetIOHandler : public TNetComponent {
   virtual void Close();
   virtual bool Connected();
   virtual void CloseGracefully() { FClosedGracefully = true; }
+  // Whether the peer's last end of the connection was a bare close that a
+  // transport with close notifications (TLS) cannot vouch for; such an end may
+  // be a cut. Cleared when the handler opens. False for plain TCP.
+  virtual bool EndedWithoutCloseNotify() const { return false; }
   virtual void AfterAccept() {}
   // Closes an ended connection; raises ENetConnClosedGracefully when asked and
   // nothing (or, with AIgnoreBuffer, too little) is left to read.

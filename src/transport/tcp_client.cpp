@@ -29,7 +29,9 @@ void TNetTCPClientCustom::Connect() {
       } catch (const Exception&) {
         // The failure of the connect is what the caller hears about.
       }
-      if (ManagedIOHandler())
+      // A handler the caller configured (a verifying TLS handler, say) stays:
+      // dropping it would let the next connect fall back to a default one.
+      if (MadeIOHandler())
         SetIOHandler(nullptr);
     }
     throw;

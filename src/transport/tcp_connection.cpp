@@ -78,6 +78,7 @@ void TNetTCPConnection::AssignIOHandler(TNetIOHandler* AValue,
   std::unique_ptr<TNetIOHandler> previous = std::move(FManagedIOHandler);
   FIOHandler = AValue;
   FManagedIOHandler = std::move(AOwned);
+  FMadeIOHandler = false;
   FSocket = nullptr;
   if (FIOHandler) {
     FreeNotification(*FIOHandler);
@@ -92,8 +93,10 @@ void TNetTCPConnection::AssignIOHandler(TNetIOHandler* AValue,
 void TNetTCPConnection::CreateIOHandler() {
   if (Connected())
     throw ENetException(u"Cannot change a connected IOHandler.");
-  if (!FIOHandler)
+  if (!FIOHandler) {
     SetIOHandler(TNetIOHandlerRegistry::MakeDefaultIOHandler());
+    FMadeIOHandler = true;
+  }
 }
 
 void TNetTCPConnection::SetIntercept(TNetConnectionIntercept* AValue) {

@@ -36,6 +36,9 @@ class TNetTCPConnection : public TNetComponent {
   // none; ENetException "Cannot change a connected IOHandler." while connected.
   void CreateIOHandler();
   bool ManagedIOHandler() const { return FManagedIOHandler != nullptr; }
+  // The handler is the default one CreateIOHandler made (not one handed in, owned
+  // or not): only that one may be dropped after a failed connect.
+  bool MadeIOHandler() const { return FMadeIOHandler; }
   TNetIOHandlerSocket* Socket() const { return FSocket; }
   TNetConnectionIntercept* Intercept() const { return FIntercept; }
   void SetIntercept(TNetConnectionIntercept* AValue);
@@ -56,6 +59,7 @@ class TNetTCPConnection : public TNetComponent {
   std::unique_ptr<TNetIOHandler> FManagedIOHandler;
   TNetIOHandlerSocket* FSocket = nullptr;
   TNetConnectionIntercept* FIntercept = nullptr;
+  bool FMadeIOHandler = false;
 };
 
 }  // namespace vornel

@@ -70,7 +70,8 @@ std::string PasswordHash(const std::string& password) {
 
 }  // namespace
 
-TNginxServer::TNginxServer(bool withTLS, const std::optional<TNginxBasicAuth>& basicAuth) {
+TNginxServer::TNginxServer(bool withTLS, const std::optional<TNginxBasicAuth>& basicAuth,
+                           const std::string& certificate) {
   if (access("/usr/sbin/nginx", X_OK) != 0)
     return;
   char pattern[] = "/tmp/vornel-nginx-XXXXXX";
@@ -80,7 +81,7 @@ TNginxServer::TNginxServer(bool withTLS, const std::optional<TNginxBasicAuth>& b
   FRoot = FFolder + "/www";
   std::filesystem::create_directories(FRoot);
   std::filesystem::create_directories(FFolder + "/tmp");
-  if (withTLS && !MakeCertificates())
+  if (withTLS && !MakeCertificates(certificate))
     return;
   if (basicAuth) {
     const std::string hash = PasswordHash(basicAuth->Password);
@@ -114,6 +115,8 @@ TNginxServer::TNginxServer(bool withTLS, const std::optional<TNginxBasicAuth>& b
   }
   conf << "    root " << FRoot << ";\n"
        << "    location = /old { return 301 /files/small.txt; }\n"
+       << "    location = /to-plain { return 302 http://127.0.0.1:" << FPort
+       << "/files/small.txt; }\n"
        << "    location /gz/ { gzip on; gzip_types text/plain; gzip_min_length 1; }\n";
   if (basicAuth) {
     conf << "    location " << basicAuth->Location << " {\n      auth_basic \"Vornel\";\n"
@@ -156,51 +159,47 @@ TNginxServer::~TNginxServer() {
 
 namespace {
 
-// The test CA and the server's key and certificate, made once per process: key
+// The test CA made by make_test_ca in a folder of its own, once per process: key
 // generation is slow under the sanitizers.
 struct TSharedPKI {
   std::string Folder;
   bool Made = false;
-  TSharedPKI();
+  explicit TSharedPKI(const char* name) {
+    char pattern[] = "/tmp/vornel-pki-XXXXXX";
+    if (!mkdtemp(pattern))
+      return;
+    Folder = std::string(pattern) + "/" + name;
+    Made = Run("'" VORNEL_SOURCE_DIR "/tools/demo_server/make_test_ca' '" + Folder +
+               "' >/dev/null 2>&1") == 0;
+  }
   ~TSharedPKI() {
     std::error_code ignored;
     if (!Folder.empty())
-      std::filesystem::remove_all(Folder, ignored);
+      std::filesystem::remove_all(std::filesystem::path(Folder).parent_path(), ignored);
   }
 };
 
-TSharedPKI::TSharedPKI() {
-  char pattern[] = "/tmp/vornel-pki-XXXXXX";
-  if (!mkdtemp(pattern))
-    return;
-  Folder = pattern;
-  const std::string& d = Folder;
-  std::ofstream(d + "/ext.cnf") << "subjectAltName=IP:127.0.0.1,DNS:localhost\n"
-                                << "basicConstraints=CA:FALSE\n";
-  const std::string quiet = " >/dev/null 2>&1";
-  Made = Run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=VornelTestCA "
-             "-keyout " +
-             d + "/ca.key -out " + d + "/ca.pem" + quiet) == 0 &&
-         Run("openssl req -newkey rsa:2048 -nodes -subj /CN=localhost -keyout " + d +
-             "/server.key -out " + d + "/server.csr" + quiet) == 0 &&
-         Run("openssl x509 -req -in " + d + "/server.csr -CA " + d + "/ca.pem -CAkey " + d +
-             "/ca.key -CAcreateserial -days 2 -extfile " + d + "/ext.cnf -out " + d +
-             "/server.pem" + quiet) == 0;
-}
-
 }  // namespace
 
-bool TNginxServer::MakeCertificates() {
-  static const TSharedPKI pki;
+bool TNginxServer::MakeCertificates(const std::string& certificate) {
+  static const TSharedPKI pki("trusted");
   if (!pki.Made)
     return false;
   std::error_code error;
-  for (const char* name : {"ca.pem", "server.pem", "server.key"}) {
-    std::filesystem::copy_file(pki.Folder + "/" + name, FFolder + "/" + name, error);
+  const std::pair<std::string, std::string> files[] = {{"ca.pem", "ca.pem"},
+                                                       {certificate + ".pem", "server.pem"},
+                                                       {certificate + ".key", "server.key"}};
+  for (const auto& [from, to] : files) {
+    std::filesystem::copy_file(pki.Folder + "/" + from, FFolder + "/" + to, error);
     if (error)
       return false;
   }
   return true;
+}
+
+std::string TNginxServer::StrangerCAFile() {
+  static const TSharedPKI pki("stranger");
+  return pki.Made ? pki.Folder + "/ca.pem" : std::string();
 }
 
 std::u16string TNginxServer::Url(const std::string& path) const {

@@ -1,7 +1,8 @@
 // nginx on loopback for tests: started with a configuration of its own in a
 // temporary folder, serving the files the test puts under Root(), stopped when
-// the object goes. With TLS, a test CA and a server certificate for 127.0.0.1 and
-// localhost are made with the openssl tool first.
+// the object goes. With TLS, the project's test CA (tools/demo_server/make_test_ca)
+// is made once per process, and nginx serves one of its certificates: by default
+// the leaf for localhost and 127.0.0.1 with its intermediate CA.
 #pragma once
 
 #include <sys/types.h>
@@ -22,8 +23,11 @@ struct TNginxBasicAuth {
 
 class TNginxServer {
  public:
+  // certificate: the test CA's variant nginx sends ("server", "leaf-only",
+  // "two-intermediates", "expired", "other-name", "self-signed").
   explicit TNginxServer(bool withTLS = false,
-                        const std::optional<TNginxBasicAuth>& basicAuth = std::nullopt);
+                        const std::optional<TNginxBasicAuth>& basicAuth = std::nullopt,
+                        const std::string& certificate = "server");
   ~TNginxServer();
   TNginxServer(const TNginxServer&) = delete;
   TNginxServer& operator=(const TNginxServer&) = delete;
@@ -34,8 +38,10 @@ class TNginxServer {
   pid_t Pid() const { return FPid; }
   const std::string& Root() const { return FRoot; }
   const std::string& Folder() const { return FFolder; }
-  // The CA certificate that signed the server's certificate.
+  // The root of the test CA.
   std::string CAFile() const { return FFolder + "/ca.pem"; }
+  // The root of a second test CA that signed nothing nginx sends.
+  static std::string StrangerCAFile();
   std::uint16_t Port() const { return FPort; }
   std::uint16_t TLSPort() const { return FTLSPort; }
   std::u16string Url(const std::string& path) const;
@@ -49,7 +55,7 @@ class TNginxServer {
   void WriteFile(const std::string& relativePath, const std::string& content) const;
 
  private:
-  bool MakeCertificates();
+  bool MakeCertificates(const std::string& certificate);
 
   std::string FFolder;
   std::string FRoot;

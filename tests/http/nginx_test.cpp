@@ -144,6 +144,54 @@ TEST_F(Nginx, HttpsWithTheDefaultHandlerAndAKeptAliveConnection) {
   EXPECT_EQ(log[0].substr(0, log[0].find(' ')), log[1].substr(0, log[1].find(' ')));
 }
 
+// The certificate shapes servers present, each against nginx with the verifying
+// handler at its defaults (VerifyDepth 0).
+TEST(NginxCertificates, RealisticChainsAreVerifiedAndFaultyOnesRefusedWithOpenSSLsText) {
+  const struct {
+    const char* certificate;
+    bool stranger;            // trust only a CA that signed nothing here
+    const char16_t* refusal;  // null: accepted
+  } cases[] = {
+      {"server", false, nullptr},
+      {"two-intermediates", false, nullptr},
+      {"leaf-only", false, u"unable to get local issuer certificate"},
+      {"self-signed", false, u"self-signed certificate"},
+      {"expired", false, u"certificate has expired"},
+      {"other-name", false, u"IP address mismatch"},  // the URL names 127.0.0.1
+      {"server", true, u"unable to get local issuer certificate"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.certificate) + (c.stranger ? ", unknown CA" : ""));
+    test::TNginxServer server(true, std::nullopt, c.certificate);
+    if (!server.Running())
+      GTEST_SKIP() << "nginx is not available";
+    server.WriteFile("files/a.txt", "chain\n");
+    TNetHTTP http;
+    auto tls = std::make_unique<TNetSSLIOHandlerSocketOpenSSL>();
+    const std::string ca = c.stranger ? test::TNginxServer::StrangerCAFile() : server.CAFile();
+    ASSERT_FALSE(ca.empty());
+    tls->SSLOptions().SetRootCertFile(std::u16string(ca.begin(), ca.end()));
+    tls->SSLOptions().SetVerifyDirs(u"/nonexistent");
+    tls->SSLOptions().SetVerifyMode({sslvrfPeer});
+    http.SetIOHandler(std::move(tls));
+    TMemoryStream body;
+    if (!c.refusal) {
+      EXPECT_NO_THROW(http.Get(server.TLSUrl("/files/a.txt"), body));
+      EXPECT_EQ(Text(body), "chain\n");
+      continue;
+    }
+    try {
+      http.Get(server.TLSUrl("/files/a.txt"), body);
+      ADD_FAILURE() << "accepted";
+    } catch (const ENetException& e) {
+      EXPECT_NE(e.Message().find(u"certificate verify failed"), std::u16string::npos) << e.what();
+      EXPECT_NE(e.Message().find(c.refusal), std::u16string::npos) << e.what();
+    }
+    EXPECT_FALSE(http.Connected());
+    EXPECT_EQ(body.Size(), 0);
+  }
+}
+
 TEST_F(Nginx, UntrustedCertificateFailsWhenVerifying) {
   TNetHTTP http;
   auto tls = std::make_unique<TNetSSLIOHandlerSocketOpenSSL>();

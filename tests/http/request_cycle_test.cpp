@@ -1,11 +1,15 @@
 // The request cycle against a scripted loopback server: exact bytes in, exact
 // events and stream content out.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "http/custom_http.h"
+#include "platform/file_stream.h"
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "scripted_server.h"
@@ -22,6 +26,37 @@ using test::TScriptStep;
 std::string Text(const TMemoryStream& s) {
   return std::string(s.Bytes().begin(), s.Bytes().end());
 }
+
+// Everything a stream holds, read from its start.
+std::string StreamText(TStream& s) {
+  std::string text(static_cast<std::size_t>(s.Size()), '\0');
+  s.SetPosition(0);
+  s.ReadBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+  return text;
+}
+
+// A file stream on a new temporary file, removed with the object: the kind of
+// stream the installer downloads into.
+class TTempFileStream {
+ public:
+  TTempFileStream() {
+    char pattern[] = "/tmp/vornel-cycle-XXXXXX";
+    const int fd = ::mkstemp(pattern);
+    if (fd >= 0)
+      ::close(fd);
+    FPath = pattern;
+    FStream = std::make_unique<TFileStream>(FromUtf8(FPath), fmCreate);
+  }
+  ~TTempFileStream() {
+    FStream.reset();
+    ::unlink(FPath.c_str());
+  }
+  TStream& Stream() { return *FStream; }
+
+ private:
+  std::string FPath;
+  std::unique_ptr<TFileStream> FStream;
+};
 
 // The component with its work events written down as "begin N", "work N", "end".
 struct TClient {
@@ -268,21 +303,38 @@ TEST(RequestCycle, RedirectsFollowedOnlyWhenAsked) {
   EXPECT_TRUE(server.Requests()[1].starts_with("GET /final HTTP/1.1\r\n"));
 }
 
-TEST(RequestCycle, RedirectMaximumStopsTheFifteenthRedirect) {
+TEST(RequestCycle, RedirectMaximumStopsTheFifteenthRedirectWithAnError) {
   test::TConnectionScript script;
   for (int i = 0; i < 15; ++i) {
-    script.push_back({Reply("HTTP/1.1 301 Moved", {"Location: /r" + std::to_string(i + 1)}, "m")});
+    script.push_back({Reply("HTTP/1.1 30" + std::string(i == 14 ? "7 Temporary" : "1 Moved"),
+                            {"Location: /r" + std::to_string(i + 1)}, "m")});
   }
   TScriptedServer server({script});
   TClient c;
   c.Http.HandleRedirects = true;
   TMemoryStream body;
-  c.Http.Get(server.Url("/r0"), body);
-  EXPECT_EQ(c.Http.ResponseCode(), 301);
+  try {
+    c.Http.Get(server.Url("/r0"), body);
+    ADD_FAILURE() << "a redirect loop returned normally";
+  } catch (const ENetHTTPProtocolException& e) {
+    EXPECT_EQ(e.Message(), u"Too many redirects (15); the last response: HTTP/1.1 307 Temporary");
+    EXPECT_EQ(e.ErrorCode(), 307);
+  }
   EXPECT_EQ(c.Http.RedirectCount, 15);
   EXPECT_EQ(c.Http.Response().Location, u"/r15");
   EXPECT_EQ(body.Size(), 0);
   EXPECT_EQ(server.Requests().size(), 15u);
+
+  // A caller that takes redirects into its own hands (OnRedirect without
+  // HandleRedirects) gets the 3xx back as before.
+  TScriptedServer own({{{Reply("HTTP/1.1 302 Found", {"Location: /next"}, "m")}}});
+  TClient d;
+  d.Http.OnRedirect = [](TNetCustomHTTP&, std::u16string&, std::u16string&, bool& handled) {
+    handled = true;
+  };
+  d.Http.Get(own.Url("/"), body);
+  EXPECT_EQ(d.Http.ResponseCode(), 302);
+  EXPECT_EQ(d.Http.Response().Location, u"/next");
 }
 
 TEST(RequestCycle, OnRedirectMayChangeTheTargetAndAccept) {
@@ -340,16 +392,62 @@ TEST(RequestCycle, IgnoredRepliesAndWantedErrorContent) {
   }
 }
 
-TEST(RequestCycle, HalfADeclaredBodyThenClose) {
+// A body that ends before its announced end raises, whatever stream it goes to;
+// the stream keeps what arrived.
+TEST(RequestCycle, BodiesCutShortByThePeerRaise) {
+  const struct {
+    const char* name;
+    std::string reply;
+    std::u16string message;
+    std::string kept;
+  } cases[] = {
+      {"counted", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(100, 'h'),
+       u"The connection closed after 100 of 1000 bytes of the body.", std::string(100, 'h')},
+      {"counted, nothing of it", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n",
+       u"The connection closed after 0 of 1000 bytes of the body.", ""},
+      {"chunked, inside a chunk",
+       Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "5\r\nhello\r\n10\r\nabc", false),
+       u"The connection closed before the last chunk of the body, after 5 bytes in complete "
+       u"chunks.",
+       "helloabc"},
+      {"chunked, between chunks",
+       Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "5\r\nhello\r\n", false),
+       u"The connection closed before the last chunk of the body, after 5 bytes in complete "
+       u"chunks.",
+       "hello"},
+  };
+  for (const auto& k : cases) {
+    for (const bool memory : {true, false}) {
+      SCOPED_TRACE(std::string(k.name) + (memory ? ", memory stream" : ", file stream"));
+      TScriptedServer server({{{k.reply, TScriptStep::Close}}});
+      TClient c;
+      TMemoryStream inMemory;
+      TTempFileStream onDisk;
+      TStream& body = memory ? static_cast<TStream&>(inMemory) : onDisk.Stream();
+      try {
+        c.Http.Get(server.Url("/cut"), body);
+        ADD_FAILURE() << "returned normally";
+      } catch (const ENetConnClosedGracefully& e) {
+        EXPECT_EQ(e.Message(), k.message);
+      }
+      EXPECT_EQ(StreamText(body), k.kept);
+      EXPECT_EQ(c.Events.back(), "end");
+      EXPECT_FALSE(c.Http.Connected());
+    }
+  }
+}
+
+// The whole body, then the close: nothing is missing.
+TEST(RequestCycle, ACloseRightAfterACompleteBodyIsNoCut) {
   TScriptedServer server(
-      {{{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(500, 'h'),
+      {{{"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", TScriptStep::Close}},
+       {{Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "5\r\nhello\r\n0\r\n\r\n", false),
          TScriptStep::Close}}});
   TClient c;
   TMemoryStream body;
-  c.Http.Get(server.Url("/half"), body);
-  EXPECT_EQ(Text(body), std::string(500, 'h'));
-  EXPECT_EQ(c.FirstEvent(), "begin 1000");
-  EXPECT_EQ(c.Events.back(), "end");
+  c.Http.Get(server.Url("/a"), body);
+  c.Http.Get(server.Url("/b"), body);
+  EXPECT_EQ(Text(body), "hellohello");
 }
 
 TEST(RequestCycle, CancelDuringTheBody) {
@@ -398,7 +496,15 @@ TEST(RequestCycle, CorruptResponsesFailClearlyAndCloseTheConnection) {
   const std::pair<std::string, std::u16string> cases[] = {
       {Reply("HTTP/1.1 200 OK", headers, "b"), u"The response has more than 255 header lines."},
       {Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "80000000\r\nx", false),
-       u"Invalid chunk size: 80000000"},
+       u"Invalid chunk size line: \"80000000\"."},
+      // Not a number is no last chunk: the rest would otherwise be read as trailers.
+      {Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"},
+             "5\r\nhello\r\nzz\r\nX-Not: a trailer\r\n\r\n", false),
+       u"Invalid chunk size line: \"zz\"."},
+      {Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "\r\nhello\r\n0\r\n\r\n", false),
+       u"Invalid chunk size line: \"\"."},
+      {Reply("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}, "-5\r\nhello\r\n0\r\n\r\n", false),
+       u"Invalid chunk size line: \"-5\"."},
       {Reply("HTTP/1.1 200 OK", {"Content-Length: -5"}, "abc", false),
        u"Invalid Content-Length: -5"},
   };

@@ -1,8 +1,8 @@
 #include "transport/tcp_client.h"
 
 #include <dirent.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -82,6 +82,28 @@ TEST(TcpClientTest, FailedConnectThenSuccessfulOne) {
   client.SetPort(server.Port());
   client.Connect();
   EXPECT_TRUE(client.Connected());
+  EXPECT_EQ(client.IOHandler()->ReadLn(), u"hi");
+}
+
+// A handler handed over with its ownership is the caller's configuration: a
+// failed connect keeps it, so the next connect goes through it again.
+TEST(TcpClientTest, AHandedOverHandlerSurvivesAFailedConnect) {
+  TLoopbackServer server([](TPeer& peer) {
+    peer.Send("hi\n");
+    peer.WaitForClose(5000);
+  });
+  TNetTCPClientCustom client;
+  auto handler = std::make_unique<TNetIOHandlerStack>();
+  TNetIOHandler* mine = handler.get();
+  client.SetIOHandler(std::move(handler));
+  client.SetHost(u"127.0.0.1");
+  client.SetPort(UnusedPort());
+  EXPECT_THROW(client.Connect(), ENetSocketError);
+  EXPECT_EQ(client.IOHandler(), mine);
+  EXPECT_TRUE(client.ManagedIOHandler());
+  client.SetPort(server.Port());
+  client.Connect();
+  EXPECT_EQ(client.IOHandler(), mine);
   EXPECT_EQ(client.IOHandler()->ReadLn(), u"hi");
 }
 

@@ -12,6 +12,9 @@ MODE is one of
     nolength  200 without length, ended by closing the connection
     slow      like normal, at --rate bytes a second
     stall     like normal, but stops sending after --after bytes and waits
+    short     like normal, but ends the connection after --after bytes, with
+              its TLS close notification
+    cut       like short, but closes TCP without a close notification
     404, 500  the error status with a small Czech page
     redirect  302 to /moved<path>, which serves the set normally
 
@@ -132,12 +135,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 block = f.read(32 * 1024 if mode in ("chunked", "slow") else BLOCK)
                 if not block:
                     break
-                if mode == "stall" and sent + len(block) > after:
+                if mode in ("stall", "short", "cut") and sent + len(block) > after:
                     block = block[:max(0, after - sent)]
                     self.wfile.write(block)
                     self.wfile.flush()
-                    # Keep the connection open and silent until the client leaves.
-                    self.server.state.stop.wait(3600)
+                    if mode == "stall":
+                        # Keep the connection open and silent until the client leaves.
+                        self.server.state.stop.wait(3600)
+                    else:
+                        self.end_connection(notify=mode == "short")
                     return
                 if mode == "chunked":
                     self.wfile.write(b"%x\r\n" % len(block) + block + b"\r\n")
@@ -150,6 +156,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
                         time.sleep(delay)
         if mode == "chunked":
             self.wfile.write(b"0\r\n\r\n")
+        elif mode == "nolength":
+            self.wfile.flush()
+            # The body ends with the connection; the close notification vouches
+            # for that end.
+            self.end_connection(notify=True)
+
+    def end_connection(self, notify):
+        self.close_connection = True
+        try:
+            if notify:
+                self.connection.unwrap()
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except (OSError, ssl.SSLError):
+            pass
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):

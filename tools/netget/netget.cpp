@@ -3,8 +3,9 @@
 //
 //   netget [--insecure] [--redirects] [--ignore CODE]... [--head] [-v] URL [FILE]
 //
-// The body goes to FILE (or standard output). With -v the status line and the
-// response headers go to standard error. Exit code 0 on success; otherwise 1
+// The body goes to FILE (or standard output). With -v every redirect's status
+// line and Location, then the final status line and the response headers, go to
+// standard error. Exit code 0 on success; otherwise 1
 // with the exception's class and message on one line.
 #include <cstdio>
 #include <cstring>
@@ -105,6 +106,13 @@ int main(int argc, char** argv) {
 
   TNetCompressorZLib zlib;
   http.Compressor = &zlib;
+  if (verbose) {
+    // Each hop as it comes, so that a redirect to another scheme or host shows.
+    http.OnRedirect = [](TNetCustomHTTP& sender, std::u16string& location, std::u16string&, bool&) {
+      std::fprintf(stderr, "%s\nLocation: %s\n", ToUtf8(sender.ResponseText()).c_str(),
+                   ToUtf8(location).c_str());
+    };
+  }
   try {
     AttachTLSHandler(http, insecure);
     if (head) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "platform/exception.h"
 
@@ -22,6 +23,9 @@ class ENetSilentException : public ENetException {
 class ENetConnClosedGracefully : public ENetSilentException {
  public:
   ENetConnClosedGracefully() : ENetSilentException(u"Connection Closed Gracefully.") {}
+  // A close that cut something short, with what was cut.
+  explicit ENetConnClosedGracefully(std::u16string message)
+      : ENetSilentException(std::move(message)) {}
 };
 
 }  // namespace vornel

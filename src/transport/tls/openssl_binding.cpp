@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "platform/file_system.h"
-#include "platform/temp_folder.h"
 #include "platform/text.h"
 
 namespace vornel {
@@ -95,18 +94,14 @@ class TBinding {
   std::mutex InfoLock, PassLock, VerifyLock;
 
  private:
-  // Beside the executable first, then the system's search; only under the
-  // prefix when one is set.
+  // The system's library search only, never the executable's own folder: an
+  // installer runs from a download folder that any web page can drop a file
+  // into. Only under the prefix when one is set.
   static void* OpenLibrary(const char* fileName) {
-    const std::u16string name = FromUtf8(fileName);
     if (!GNetOpenSSLPath.empty()) {
-      const std::string path = ToUtf8(IncludeTrailingPathDelimiter(GNetOpenSSLPath) + name);
+      const std::string path =
+          ToUtf8(IncludeTrailingPathDelimiter(GNetOpenSSLPath) + FromUtf8(fileName));
       return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    const std::u16string beside = ExtractFilePath(ExecutablePath()) + name;
-    if (!beside.empty() && FileExists(beside)) {
-      if (void* h = ::dlopen(ToUtf8(beside).c_str(), RTLD_NOW | RTLD_LOCAL))
-        return h;
     }
     return ::dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
   }

@@ -13,8 +13,8 @@
 
 namespace vornel {
 
-// Folder the two libraries are loaded from. Empty: beside the running executable
-// first, then the system's library search. Not empty: only from that folder.
+// Folder the two libraries are loaded from. Empty: the system's library search
+// only (never the executable's folder). Not empty: only from that folder.
 // Read at each load attempt; set it before the first TLS start.
 extern std::u16string GNetOpenSSLPath;
 

@@ -188,7 +188,10 @@ void TNetSSLContext::InitContext(TNetSSLCtxMode ctxMode) {
   }
   if (!fVerifyMode.Empty()) {
     e.SSL_CTX_set_verify(fContext, fVerifyMode.Bits(), fVerifyOn ? SSLVerifyCallback : nullptr);
-    e.SSL_CTX_set_verify_depth(fContext, fVerifyDepth);
+    // Depth 0 would admit no intermediate CA, and every public CA signs through
+    // one: 0 keeps OpenSSL's own limit.
+    if (fVerifyDepth > 0)
+      e.SSL_CTX_set_verify_depth(fContext, fVerifyDepth);
   }
   if (fCtxMode == sslCtxServer) {
     unsigned char id[sizeof fSessionId];

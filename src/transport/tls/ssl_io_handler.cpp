@@ -170,6 +170,7 @@ void TNetSSLIOHandlerSocketOpenSSL::SetPassThrough(bool AValue) {
 
 void TNetSSLIOHandlerSocketOpenSSL::Open() {
   SetOpened(false);
+  FEndedWithoutCloseNotify = false;
   TNetIOHandlerStack::Open();
 }
 
@@ -218,7 +219,11 @@ int TNetSSLIOHandlerSocketOpenSSL::RecvEnc(TBytes& VBuffer) {
     return 0;
   const bool noWait = FNoWait;
   FNoWait = false;
-  return fSSLSocket->Recv(VBuffer.data(), static_cast<int>(VBuffer.size()), noWait);
+  const int received = fSSLSocket->Recv(VBuffer.data(), static_cast<int>(VBuffer.size()), noWait);
+  // The session goes with the close that follows; what kind of end it was stays.
+  if (received == 0)
+    FEndedWithoutCloseNotify = fSSLSocket->EndedWithoutCloseNotify();
+  return received;
 }
 
 int TNetSSLIOHandlerSocketOpenSSL::SendEnc(const TBytes& ABuffer, int AOffset, int ALength) {

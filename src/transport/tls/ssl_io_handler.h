@@ -44,6 +44,7 @@ class TNetSSLIOHandlerSocketOpenSSL : public TNetSSLIOHandlerSocketBase, private
   bool Readable(int AMSec = Net_TimeoutDefault) override;
   void AfterAccept() override;
   void StartSSL() override;
+  bool EndedWithoutCloseNotify() const override { return FEndedWithoutCloseNotify; }
   std::unique_ptr<TNetSSLIOHandlerSocketBase> Clone() override;
 
   TNetNotifyEvent OnBeforeConnect;
@@ -85,6 +86,7 @@ class TNetSSLIOHandlerSocketOpenSSL : public TNetSSLIOHandlerSocketBase, private
   // The last readiness test was asked not to wait, so the receive after it
   // must not wait either.
   bool FNoWait = false;
+  bool FEndedWithoutCloseNotify = false;
 };
 
 // The host of a URL ("https://user@host:443/path" gives "host"; an IPv6 literal

@@ -191,9 +191,13 @@ bool TNetSSLSocket::Retry(int result) {
     // The socket blocks: a wait that gives up is the socket's time-out.
     cls = SSL_ERROR_SYSCALL;
   } else if (cls == SSL_ERROR_SSL && OpenSSLErrorIsUnexpectedEof()) {
-    // The peer closed TCP without a close notification: an orderly end.
+    // The peer closed TCP without a close notification: the end of the
+    // connection, but one that may be a cut.
     TakeOpenSSLError();
     cls = SSL_ERROR_ZERO_RETURN;
+    FEndedWithoutCloseNotify = true;
+  } else if (cls == SSL_ERROR_SYSCALL && result == 0 && savedErrno == 0) {
+    FEndedWithoutCloseNotify = true;
   }
   FLastErrorClass = cls;
   errno = savedErrno;

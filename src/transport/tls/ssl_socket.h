@@ -53,6 +53,9 @@ class TNetSSLSocket {
   int Send(const std::uint8_t* buffer, int length);
   // Bytes already decrypted inside OpenSSL.
   int Pending() const;
+  // Whether a Recv or Send met the end of TCP without the peer's close
+  // notification (which Recv still reports as the end, 0).
+  bool EndedWithoutCloseNotify() const { return FEndedWithoutCloseNotify; }
   // The error class of the last failing Recv or Send. As SSL_get_error, except
   // that a blocking wait that ran out of time reads as a system-call error.
   int ErrorClass(int result) const;
@@ -81,6 +84,7 @@ class TNetSSLSocket {
   std::u16string fHostName;
   int FLastErrorClass = SSL_ERROR_NONE;
   bool FWantsWrite = false;
+  bool FEndedWithoutCloseNotify = false;
 };
 
 }  // namespace vornel

@@ -23,7 +23,9 @@ inline const std::filesystem::path& SourceDir() {
   return dir;
 }
 
-// A folder with ca.pem, server.pem and server.key for localhost, from make_test_ca.
+// A folder made by make_test_ca: the root ca.pem, and certificates for localhost as
+// servers send them. "server" is the leaf with its intermediate CA; the variants are
+// "leaf-only", "two-intermediates", "expired", "other-name" and "self-signed".
 class TTestCA {
  public:
   explicit TTestCA(const std::filesystem::path& dir) : FDir(dir) {
@@ -34,8 +36,12 @@ class TTestCA {
       throw std::runtime_error("make_test_ca failed");
   }
   std::filesystem::path CA() const { return FDir / "ca.pem"; }
-  std::filesystem::path Cert() const { return FDir / "server.pem"; }
-  std::filesystem::path Key() const { return FDir / "server.key"; }
+  std::filesystem::path Cert(const std::string& variant = "server") const {
+    return FDir / (variant + ".pem");
+  }
+  std::filesystem::path Key(const std::string& variant = "server") const {
+    return FDir / (variant + ".key");
+  }
 
  private:
   std::filesystem::path FDir;
@@ -43,13 +49,14 @@ class TTestCA {
 
 class TDemoServer {
  public:
+  // Serves with the CA's certificate of that variant.
   TDemoServer(const std::filesystem::path& setFile, const TTestCA& ca,
-              const std::vector<std::string>& options) {
+              const std::vector<std::string>& options, const std::string& variant = "server") {
     std::vector<std::string> args = {
         "python3", (SourceDir() / "tools/demo_server/demo_server.py").string(),
         "--set",   setFile.string(),
-        "--cert",  ca.Cert().string(),
-        "--key",   ca.Key().string()};
+        "--cert",  ca.Cert(variant).string(),
+        "--key",   ca.Key(variant).string()};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& a : args)

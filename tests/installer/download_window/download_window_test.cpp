@@ -22,6 +22,7 @@
 #include "demo_server_process.h"
 #include "installer/https_download_client.h"
 #include "installer/window/main_install_form.h"
+#include "nginx_server.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
 #include "window/box_catcher.h"
@@ -98,9 +99,11 @@ class DownloadWindowTest : public ::testing::Test {
   }
   bool Shown(const char* name) { return Form->findChild<QWidget*>(name)->isVisible(); }
 
-  // Serves the set in a mode and aims the window at it.
-  TDemoServer& Serve(std::vector<std::string> options, const TTestCA* ca = nullptr) {
-    Server = std::make_unique<TDemoServer>(Shared->SetFile, ca ? *ca : Shared->Trusted, options);
+  // Serves the set in a mode, with a certificate of the CA, and aims the window at it.
+  TDemoServer& Serve(std::vector<std::string> options, const TTestCA* ca = nullptr,
+                     const std::string& certificate = "server") {
+    Server = std::make_unique<TDemoServer>(Shared->SetFile, ca ? *ca : Shared->Trusted, options,
+                                           certificate);
     Step().Host = Server->Host();
     return *Server;
   }
@@ -248,14 +251,94 @@ TEST_F(DownloadWindowTest, ErrorStatusesAreShownAndTheStepRecovers) {
   EXPECT_TRUE(ReadAll(Target()) == Set());
 }
 
+// Refused on every try: a failed handshake must not cost the window its verifying
+// handler.
 TEST_F(DownloadWindowTest, AnUntrustedCertificateIsRefused) {
+  TNetSSLIOHandlerSocketOpenSSL* const handler = &Client().NetSSLIOHandlerSocketOpenSSL1();
   Serve({}, &Shared->Stranger);
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    Boxes.Boxes.clear();
+    Click("B_StartK1");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    const std::string box = Boxes.Boxes[0].Text.toStdString();
+    EXPECT_NE(box.find("certificate verify failed"), std::string::npos) << box;
+    EXPECT_NE(box.find("unable to get local issuer certificate"), std::string::npos) << box;
+    ExpectIdleOnPageZero();
+    EXPECT_FALSE(std::filesystem::exists(Target()));
+    EXPECT_EQ(Client().NetHTTP_InstallSet().IOHandler(), handler);
+  }
+}
+
+// The demo server sends its leaf with the intermediate CA (the shape of every
+// public CA) in the other tests; here the other shapes a server may present.
+TEST_F(DownloadWindowTest, CertificateChainsOfEveryOrdinaryShapeAndTheRefusals) {
+  const struct {
+    const char* certificate;
+    const char* refusal;  // null: downloaded
+  } cases[] = {
+      {"two-intermediates", nullptr},
+      {"leaf-only", "unable to get local issuer certificate"},
+      {"self-signed", "self-signed certificate"},
+      {"expired", "certificate has expired"},
+      {"other-name", "hostname mismatch"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.certificate);
+    Boxes.Boxes.clear();
+    Form->ShowPage(TS_Step1);
+    Serve({}, nullptr, c.certificate);
+    Click("B_StartK1");
+    if (!c.refusal) {
+      EXPECT_TRUE(Boxes.Boxes.empty());
+      EXPECT_TRUE(ReadAll(Target()) == Set());
+      EXPECT_EQ(Form->PageIndex(), 1);
+      continue;
+    }
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    const std::string box = Boxes.Boxes[0].Text.toStdString();
+    EXPECT_NE(box.find("certificate verify failed"), std::string::npos) << box;
+    EXPECT_NE(box.find(c.refusal), std::string::npos) << box;
+    ExpectIdleOnPageZero();
+    EXPECT_FALSE(std::filesystem::exists(Target()));
+  }
+}
+
+// A set that ends before its announced length is an error, with or without the
+// server's TLS close notification; nothing half-written is left.
+TEST_F(DownloadWindowTest, ASetCutShortIsAnErrorAndLeavesNothing) {
+  for (const char* mode : {"short", "cut"}) {
+    SCOPED_TRACE(mode);
+    Boxes.Boxes.clear();
+    Serve({"--mode", mode, "--after", "1000000"});
+    Click("B_StartK1");
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text.toStdString(), "The connection closed after 1000000 of " +
+                                                     std::to_string(Set().size()) +
+                                                     " bytes of the body.");
+    ExpectIdleOnPageZero();
+    EXPECT_FALSE(State.DownloadAborted);
+    EXPECT_FALSE(std::filesystem::exists(Target()));
+  }
+  Serve({});
   Click("B_StartK1");
-  ASSERT_EQ(Boxes.Boxes.size(), 1u);
-  EXPECT_NE(Boxes.Boxes[0].Text.toStdString().find("certificate verify failed"), std::string::npos)
-      << Boxes.Boxes[0].Text.toStdString();
-  ExpectIdleOnPageZero();
-  EXPECT_FALSE(std::filesystem::exists(Target()));
+  EXPECT_TRUE(ReadAll(Target()) == Set());
+  EXPECT_EQ(Form->PageIndex(), 1);
+}
+
+// The same window against nginx, an independent server, sending its chain.
+TEST_F(DownloadWindowTest, DownloadsFromNginxWithAnIntermediateCA) {
+  test::TNginxServer nginx(true);
+  if (!nginx.Running())
+    GTEST_SKIP() << "nginx is not available";
+  nginx.WriteFile("QRTX/Instalace/Tarvo2021_2021K1.zip", Set());
+  setenv("SSL_CERT_FILE", nginx.CAFile().c_str(), 1);
+  Step().Host = FromUtf8("127.0.0.1:" + std::to_string(nginx.TLSPort()));
+  Click("B_StartK1");
+  setenv("SSL_CERT_FILE", Shared->Trusted.CA().c_str(), 1);
+  EXPECT_TRUE(Boxes.Boxes.empty());
+  EXPECT_TRUE(ReadAll(Target()) == Set());
+  EXPECT_EQ(Form->PageIndex(), 1);
 }
 
 TEST_F(DownloadWindowTest, StornoWorksWhileTheServerStalls) {

@@ -80,7 +80,7 @@ bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
 }
 
 TEST_F(SSLIOHandler, DefaultOptionsNegotiateTls12Or13AndCarryData) {
-  TPeerProcess server(SServer(*Pki, "valid"));
+  TPeerProcess server(SServer(*Pki, "server"));
   Connect(u"127.0.0.1", AnnouncedPort(server));
   EXPECT_TRUE(Version() == "TLSv1.3" || Version() == "TLSv1.2") << Version();
   EXPECT_FALSE(FHandler->PassThrough());
@@ -92,7 +92,7 @@ TEST_F(SSLIOHandler, DefaultOptionsNegotiateTls12Or13AndCarryData) {
 }
 
 TEST_F(SSLIOHandler, AServerOfferingOnlyTls10IsRefused) {
-  TPeerProcess server(SServer(*Pki, "valid", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
+  TPeerProcess server(SServer(*Pki, "server", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
   const std::uint16_t port = AnnouncedPort(server);
   try {
     Connect(u"127.0.0.1", port);
@@ -130,10 +130,12 @@ TEST_F(SSLIOHandler, VerificationIsOffWhenVerifyModeIsEmptyAndStrictWithPeer) {
     const char* cert;
     const char16_t* verifyText;  // null: accepted even when verified
   } cases[] = {
-      {"valid", nullptr},
+      {"server", nullptr},
+      {"two-intermediates", nullptr},
+      {"leaf-only", u"unable to get local issuer certificate"},
       {"expired", u"certificate has expired"},
-      {"selfsigned", u"self-signed certificate"},
-      {"wrongname", u"hostname mismatch"},
+      {"self-signed", u"self-signed certificate"},
+      {"other-name", u"hostname mismatch"},
   };
   for (const auto& c : cases) {
     TPeerProcess server(SServer(*Pki, c.cert));
@@ -158,6 +160,41 @@ TEST_F(SSLIOHandler, VerificationIsOffWhenVerifyModeIsEmptyAndStrictWithPeer) {
       EXPECT_NE(e.Message().find(c.verifyText), std::u16string::npos) << e.what();
     }
     EXPECT_FALSE(FClient->Connected());
+  }
+}
+
+// VerifyDepth 0 keeps OpenSSL's own limit; a positive depth is the number of
+// intermediate CAs allowed.
+TEST_F(SSLIOHandler, VerifyDepthZeroKeepsTheLibrarysLimitAndAPositiveOneApplies) {
+  const struct {
+    std::int32_t depth;
+    const char* cert;
+    bool accepted;
+  } cases[] = {
+      {0, "server", true},
+      {0, "two-intermediates", true},
+      {1, "server", true},
+      {1, "two-intermediates", false},
+      {2, "two-intermediates", true},
+  };
+  for (const auto& c : cases) {
+    TPeerProcess server(SServer(*Pki, c.cert));
+    const std::uint16_t port = AnnouncedPort(server);
+    FHandler->SSLOptions().SetVerifyMode({sslvrfPeer});
+    FHandler->SSLOptions().SetVerifyDepth(c.depth);
+    const std::string name = std::string(c.cert) + " at depth " + std::to_string(c.depth);
+    if (c.accepted) {
+      EXPECT_NO_THROW(Connect(u"localhost", port)) << name;
+    } else {
+      try {
+        Connect(u"localhost", port);
+        ADD_FAILURE() << name << " was accepted";
+      } catch (const ENetOpenSSLError& e) {
+        EXPECT_NE(e.Message().find(u"certificate chain too long"), std::u16string::npos)
+            << e.what();
+      }
+    }
+    FClient->Disconnect();
   }
 }
 
@@ -228,7 +265,7 @@ TEST_F(SSLIOHandler, APeerThatStopsInsideARecordTimesTheReceiveOut) {
 }
 
 TEST_F(SSLIOHandler, ClearingPassThroughStartsTlsOnALiveConnection) {
-  TPeerProcess server(SServer(*Pki, "valid"));
+  TPeerProcess server(SServer(*Pki, "server"));
   const std::uint16_t port = AnnouncedPort(server);
   FHandler->SetPassThrough(true);
   Connect(u"127.0.0.1", port);
@@ -240,7 +277,7 @@ TEST_F(SSLIOHandler, ClearingPassThroughStartsTlsOnALiveConnection) {
 }
 
 TEST_F(SSLIOHandler, Tls10MethodStillBuildsATls10Context) {
-  TPeerProcess server(SServer(*Pki, "valid", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
+  TPeerProcess server(SServer(*Pki, "server", {"-tls1", "-cipher", "DEFAULT:@SECLEVEL=0"}));
   const std::uint16_t port = AnnouncedPort(server);
   FHandler->SSLOptions().SetMethod(sslvTLSv1);
   const TNetOpenSSLEntries* e = nullptr;
@@ -301,7 +338,7 @@ TEST_F(SSLIOHandler, WithTheIdleHookTheHandshakeWaitsInSlicesTheHookCanEnd) {
 
   {
     SCOPED_TRACE("a server that answers");
-    TPeerProcess server(SServer(*Pki, "valid"));
+    TPeerProcess server(SServer(*Pki, "server"));
     Connect(u"127.0.0.1", AnnouncedPort(server));
     ASSERT_FALSE(FStatus.empty());
     EXPECT_TRUE(StartsWith(FStatus.back(), u"Cipher: name = "));

@@ -20,13 +20,15 @@
 
 namespace vornel::test {
 
-// Folder of the test sources: the PKI script and the Python peer.
+// Folder of the test sources: the Python peer.
 inline std::string TlsTestSourceDir() {
   return VORNEL_TLS_TEST_DIR;
 }
 
-// A CA with the certificates of make_test_pki.sh, in a temporary folder removed
-// with the object.
+// The project's test CA (tools/demo_server/make_test_ca) in a temporary folder
+// removed with the object. Cert("server") is the leaf for localhost with its
+// intermediate CA, as servers send it; the variants are "leaf-only",
+// "two-intermediates", "expired", "other-name" and "self-signed".
 class TTestPki {
  public:
   TTestPki() {
@@ -35,9 +37,9 @@ class TTestPki {
       throw std::runtime_error("mkdtemp");
     FDir = pattern;
     const std::string command =
-        "sh '" + TlsTestSourceDir() + "/make_test_pki.sh' '" + FDir + "' >/dev/null";
+        "'" VORNEL_SOURCE_DIR "/tools/demo_server/make_test_ca' '" + FDir + "' >/dev/null";
     if (std::system(command.c_str()) != 0)
-      throw std::runtime_error("make_test_pki.sh failed");
+      throw std::runtime_error("make_test_ca failed");
   }
   ~TTestPki() { std::system(("rm -rf '" + FDir + "'").c_str()); }
   TTestPki(const TTestPki&) = delete;
@@ -153,11 +155,13 @@ inline std::uint16_t AnnouncedPort(TPeerProcess& peer) {
   throw std::runtime_error("the peer announced no port");
 }
 
-// openssl s_server answering HTTP requests with a status page.
+// openssl s_server answering HTTP requests with a status page. It sends the
+// certificates of the file that follow the leaf as its chain, as servers do.
 inline std::vector<std::string> SServer(const TTestPki& pki, const std::string& cert,
                                         std::vector<std::string> extra = {}) {
-  std::vector<std::string> argv = {"openssl", "s_server",     "-accept", "127.0.0.1:0", "-www",
-                                   "-cert",   pki.Cert(cert), "-key",    pki.Key(cert)};
+  std::vector<std::string> argv = {"openssl",     "s_server",    "-accept",      "127.0.0.1:0",
+                                   "-www",        "-cert",       pki.Cert(cert), "-key",
+                                   pki.Key(cert), "-cert_chain", pki.Cert(cert)};
   argv.insert(argv.end(), extra.begin(), extra.end());
   return argv;
 }
@@ -165,7 +169,7 @@ inline std::vector<std::string> SServer(const TTestPki& pki, const std::string& 
 inline std::vector<std::string> PythonPeer(const TTestPki& pki, const std::string& mode,
                                            const std::string& arg = {}) {
   std::vector<std::string> argv = {"python3", TlsTestSourceDir() + "/tls_peer.py", mode,
-                                   pki.Cert("valid"), pki.Key("valid")};
+                                   pki.Cert("server"), pki.Key("server")};
   if (!arg.empty())
     argv.push_back(arg);
   return argv;
