@@ -321,10 +321,14 @@ TEST(MainInstallFormTest, StandardDialogsReadCzech) {
   f.Form->show();
   QStringList buttons, labels;
   QString title;
-  QTimer::singleShot(50, [&] {
+  // Looked for until the picker is up, however long that takes under load.
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
     QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr)
+    if (dialog == nullptr || !dialog->isVisible())
       return;
+    poll.stop();
     title = dialog->windowTitle();
     for (auto* button : dialog->findChildren<QAbstractButton*>()) {
       if (!button->text().isEmpty())
@@ -334,6 +338,7 @@ TEST(MainInstallFormTest, StandardDialogsReadCzech) {
       labels << label->text();
     dialog->close();
   });
+  poll.start();
   EXPECT_EQ(f.Form->PickFolder(), std::nullopt);
   SCOPED_TRACE((title + " / " + buttons.join(", ") + " / " + labels.join(", ")).toStdString());
   EXPECT_EQ(title, QStringLiteral("Najít adresář"));
