@@ -2,10 +2,11 @@
 BUILD_DEBUG   ?= build/debug
 BUILD_RELEASE ?= build/release
 BUILD_FUZZ    ?= build/fuzz
+BUILD_CHECK   ?= build/release-check
 JOBS          ?= $(shell nproc)
 CMAKE_FLAGS   ?=
 
-.PHONY: test demo bootstrap configure build bench fuzz screenshots clean
+.PHONY: test demo bootstrap configure build release-check bench fuzz screenshots clean
 
 bootstrap:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
@@ -17,8 +18,17 @@ configure: bootstrap
 build: configure
 	cmake --build $(BUILD_DEBUG) -j $(JOBS)
 
-test: build
+test: build release-check
 	cd $(BUILD_DEBUG) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The Release build once with warnings as errors (its optimiser warns where the
+# Debug build does not), benchmarks included; its tests are not run, except that
+# a plain ctest there must find nothing it cannot run.
+release-check: bootstrap
+	cmake -S . -B $(BUILD_CHECK) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNEL_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_CHECK) -j $(JOBS)
+	cmake --build $(BUILD_CHECK) -j $(JOBS) --target benchmarks
+	cd $(BUILD_CHECK) && ctest -L bench --output-on-failure
 
 demo: bootstrap
 	scripts/demo

@@ -57,14 +57,17 @@ endfunction()
 
 # vornel_add_benchmark(NAME SOURCES a.cpp ... LIBS lib ... [ARGS arg ...])
 # Built by `make bench` only (Release build), run there through CTest's label
-# "bench"; never part of `make test`.
+# "bench"; never part of `make test`. Elsewhere CTest reports them skipped, so a
+# plain build and ctest pass in every build type.
 function(vornel_add_benchmark name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} EXCLUDE_FROM_ALL ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS})
   add_dependencies(benchmarks ${name})
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
-    add_test(NAME bench.${name} COMMAND ${name} ${B_ARGS})
-    set_tests_properties(bench.${name} PROPERTIES LABELS bench TIMEOUT 3600 RUN_SERIAL TRUE)
+    add_test(NAME bench.${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/cmake/run_benchmark.sh $<TARGET_FILE:${name}> ${B_ARGS})
+    set_tests_properties(bench.${name} PROPERTIES LABELS bench TIMEOUT 3600 RUN_SERIAL TRUE
+                                                  SKIP_RETURN_CODE 77)
   endif()
 endfunction()

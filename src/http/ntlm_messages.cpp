@@ -53,17 +53,23 @@ class TMessageWriter {
   }
   void Append(std::size_t bufferAt, const std::uint8_t* data, std::size_t size) {
     size = std::min<std::size_t>(size, 0xFFFF);  // what a 16-bit length can say
-    Put16(FOut, bufferAt, size);
-    Put16(FOut, bufferAt + 2, size);
-    Put32(FOut, bufferAt + 4, static_cast<std::uint32_t>(FOut.size()));
+    Describe(bufferAt, size);
     FOut.insert(FOut.end(), data, data + size);
   }
   void Append(std::size_t bufferAt, const TBytes& data) {
     Append(bufferAt, data.data(), data.size());
   }
+  // A buffer without data: length 0, at the current end.
+  void AppendEmpty(std::size_t bufferAt) { Describe(bufferAt, 0); }
   TBytes& Bytes() { return FOut; }
 
  private:
+  void Describe(std::size_t bufferAt, std::size_t size) {
+    Put16(FOut, bufferAt, size);
+    Put16(FOut, bufferAt + 2, size);
+    Put32(FOut, bufferAt + 4, static_cast<std::uint32_t>(FOut.size()));
+  }
+
   TBytes FOut;
 };
 
@@ -143,7 +149,7 @@ TBytes NTLMType3Message(const TNTLMType2& challenge, std::u16string_view domain,
   message.Append(44, encode(AsciiUpperCase(workstation)));
   message.Append(12, lm.data(), lm.size());
   message.Append(20, nt.data(), nt.size());
-  message.Append(52, nullptr, 0);  // no session key
+  message.AppendEmpty(52);  // no session key
   Put32(message.Bytes(), 60,
         (unicode ? NTLMSSP_NEGOTIATE_UNICODE : NTLMSSP_NEGOTIATE_OEM) | NTLMSSP_NEGOTIATE_NTLM);
   return std::move(message.Bytes());

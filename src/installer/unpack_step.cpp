@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "installer/exception_handling.h"
 #include "installer/unpack_folder.h"
+#include "platform/exception.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 
@@ -11,6 +13,20 @@ namespace vornel {
 namespace {
 
 constexpr char16_t kUnpackToolTip[] = u"Probíhá rozbalování ...";
+constexpr char16_t kDownloadAgain[] =
+    u"\n\nStažený soubor byl smazán. Stáhněte instalační sadu znovu tlačítkem [Start].";
+
+std::u16string MessageOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return FromUtf8(e.what());
+  } catch (...) {
+  }
+  return u"Unknown exception";
+}
 
 }  // namespace
 
@@ -26,17 +42,25 @@ std::u16string UnpackFolderName(std::u16string_view zipFileName) {
   return name;
 }
 
-std::u16string FailedItemsMessage(const std::vector<std::u16string>& names) {
-  std::u16string text =
-      u"Instalační sadu se nepodařilo rozbalit celou. Tyto soubory jsou poškozené nebo je nelze "
-      u"zapsat:";
+std::u16string FailedItemsMessage(const std::vector<std::u16string>& names, TUnpackFault fault) {
+  std::u16string text = fault == TUnpackFault::ufSet
+                            ? u"Instalační sada je poškozená. Tyto soubory z ní nelze rozbalit:"
+                            : u"Instalační sadu se nepodařilo rozbalit celou. Tyto soubory nelze "
+                              u"do složky zapsat:";
   const std::size_t shown = std::min(names.size(), TUnpackStep::NamedFailures);
   for (std::size_t i = 0; i < shown; ++i)
     text += u"\n" + names[i];
   if (names.size() > shown)
     text += u"\n… a dalších " + IntToText(static_cast<std::int64_t>(names.size() - shown));
-  text += u"\n\nStáhněte instalační sadu znovu nebo ji rozbalte do jiné složky.";
+  text += fault == TUnpackFault::ufSet ? kDownloadAgain
+                                       : u"\n\nRozbalte instalační sadu do jiné složky nebo "
+                                         u"uvolněte místo na disku.";
   return text;
+}
+
+std::u16string DamagedSetMessage(std::u16string_view message) {
+  return u"Instalační sada je poškozená a nelze ji rozbalit:\n" + ErrorBoxText(message) +
+         kDownloadAgain;
 }
 
 TUnpackStep::TUnpackStep(TInstallerState& state, TInstallerView& view)
@@ -46,9 +70,13 @@ TUnpackStep::TUnpackStep(TInstallerState& state, TInstallerView& view)
     ArUnZipper1ArchiveProgress();
   };
   // A set that did not unpack completely is never offered for installation.
+  // It is reported while the item's exception is being handled, if there is one.
   FUnZipper.OnProcessItemFailure = [this](TArUnZipper&, TArZipItem& item, TArProcessType,
-                                          TArErrorClass,
-                                          int) { FFailedItems.push_back(item.FileName); };
+                                          TArErrorClass errorClass, int errorCode) {
+    FFailedItems.push_back(item.FileName);
+    if (ItemFailureFault(errorClass, errorCode, std::current_exception()) == TUnpackFault::ufFolder)
+      FFolderFailed = true;
+  };
 }
 
 void TUnpackStep::ChB_ZalohaClick() {
@@ -73,12 +101,17 @@ void TUnpackStep::B_RozbalK2Click() {
   FState.UnpackFailed = false;
   FState.UnpackedFiles.clear();
   FFailedItems.clear();
+  FFolderFailed = false;
   FView.SetEnabled(TControl::B_RozbalK2, false);
   FView.SetEnabled(TControl::ChB_Zaloha, false);
   FView.SetBusyCursor(true);
   FUnZipper.SetItemProgressMeter(FView.UnpackMeter());
+  // Whose fault a failure is: the set's while it is opened and read, the folder's
+  // while that is made ready, then as the failure tells.
+  bool opening = true;
   try {
     FUnZipper.SetFileName(FState.CilDataFile);
+    opening = false;
     const std::u16string name = UnpackFolderName(FState.ZIP_FileName);
     const std::u16string folder = FView.BackupChecked()
                                       ? FState.BackupDir + PathDelimiter + name
@@ -97,14 +130,22 @@ void TUnpackStep::B_RozbalK2Click() {
     taskbar.SetToolTip(kUnpackToolTip);
     FUnZipper.ExtractFiles(u"*.*");
   } catch (...) {
+    const std::exception_ptr error = std::current_exception();
     RememberUnpackedFiles();
     Recover();
-    throw;  // the default handling shows it
+    if (!opening && ExtractionFailureFault(error) == TUnpackFault::ufFolder)
+      throw;  // the default handling shows it
+    DiscardDamagedSet();
+    FView.ErrorBox(DamagedSetMessage(MessageOf(error)));
+    return;
   }
   if (!FFailedItems.empty()) {
     RememberUnpackedFiles();
     Recover();
-    FView.ErrorBox(FailedItemsMessage(FFailedItems));
+    const TUnpackFault fault = FFolderFailed ? TUnpackFault::ufFolder : TUnpackFault::ufSet;
+    if (fault == TUnpackFault::ufSet)
+      DiscardDamagedSet();
+    FView.ErrorBox(FailedItemsMessage(FFailedItems, fault));
     return;
   }
   FUnZipper.CloseArchive();
@@ -137,6 +178,11 @@ void TUnpackStep::Recover() {
   FView.SetVisible(TControl::HTMText_Krok2_1, true);
   EndUnpacking();
   FView.SetEnabled(TControl::ChB_Zaloha, true);
+}
+
+void TUnpackStep::DiscardDamagedSet() {
+  DeleteFile(FState.CilDataFile);
+  FView.ShowPage(TS_Step1);
 }
 
 void TUnpackStep::RememberUnpackedFiles() {

@@ -1,5 +1,7 @@
 // Page 1: unpacks the downloaded set into a folder of its own (or below a picked
-// backup folder), deletes the download and moves on to page 2.
+// backup folder), deletes the download and moves on to page 2. A damaged set is
+// deleted and page 0 shown again, to download it anew; a folder that cannot take
+// the set leaves page 1 usable, to pick another.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +10,7 @@
 
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
+#include "installer/unpack_fault.h"
 #include "zip/unzipper.h"
 
 namespace vornel {
@@ -16,8 +19,11 @@ namespace vornel {
 // letter case ("Tarvo2021_2021K1.ZIP" gives "Tarvo2021_2021K1").
 std::u16string UnpackFolderName(std::u16string_view zipFileName);
 
-// The message for items that did not unpack: at most ten names, then how many more.
-std::u16string FailedItemsMessage(const std::vector<std::u16string>& names);
+// The message for items that did not unpack, by whose fault: at most ten names,
+// then how many more, and what the user can do.
+std::u16string FailedItemsMessage(const std::vector<std::u16string>& names, TUnpackFault fault);
+// The message for a set whose unpacking failed as a whole with that message.
+std::u16string DamagedSetMessage(std::u16string_view message);
 
 class TUnpackStep {
  public:
@@ -40,6 +46,9 @@ class TUnpackStep {
   void EndUnpacking();
   // After a failure: the page usable again, the download kept for another try.
   void Recover();
+  // After a failure of the set itself: the download deleted, page 0 shown, where
+  // "Start" fetches it again.
+  void DiscardDamagedSet();
   // What a failed run left in the unpack folder, for the clean-up at close.
   void RememberUnpackedFiles();
 
@@ -47,6 +56,7 @@ class TUnpackStep {
   TInstallerView& FView;
   TArUnZipper FUnZipper;
   std::vector<std::u16string> FFailedItems;
+  bool FFolderFailed = false;  // an item failed for the folder's sake
 };
 
 }  // namespace vornel

@@ -24,6 +24,7 @@ TFileStream::TFileStream(const std::u16string& fileName, std::uint16_t mode) : F
     FHandle = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FHandle < 0)
       throw EFCreateError(FileError(u"Cannot create file", fileName, errno));
+    NoteKind();
     return;
   }
   int flags = O_RDONLY;
@@ -40,6 +41,12 @@ TFileStream::TFileStream(const std::u16string& fileName, std::uint16_t mode) : F
     FHandle = -1;
     throw EFOpenError(FileError(u"Cannot open file", fileName, EISDIR));
   }
+  NoteKind();
+}
+
+void TFileStream::NoteKind() {
+  struct stat st {};
+  FSequential = ::fstat(FHandle, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode);
 }
 
 TFileStream::~TFileStream() {
@@ -60,6 +67,7 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
       break;
     done += n;
   }
+  FSequentialPosition += done;
   return done;
 }
 
@@ -74,10 +82,17 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
       throw EWriteError(FileError(u"Cannot write file", FFileName, errno));
     done += n;
   }
+  FSequentialPosition += done;
   return done;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  if (FSequential) {
+    // Its end is where it has got to; it can only stay there.
+    if ((origin == soBeginning ? offset : FSequentialPosition + offset) != FSequentialPosition)
+      throw EStreamError(FileError(u"Cannot seek in file", FFileName, ESPIPE));
+    return FSequentialPosition;
+  }
   const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
   const off_t result = ::lseek(FHandle, offset, whence);
   if (result < 0)
@@ -86,6 +101,8 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 }
 
 void TFileStream::SetSize(std::int64_t newSize) {
+  if (FSequential)
+    return;  // a size is only a hint here: the data is written as it comes
   const std::int64_t position = Position();
   if (::ftruncate(FHandle, newSize) != 0) {
     throw EStreamError(FileError(u"Cannot set the size of file", FFileName, errno));

@@ -34,6 +34,11 @@ class EFOpenError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// A regular file (or a block device) is seekable and can be sized. Anything else
+// (a character device such as /dev/null, a pipe, a FIFO, a socket) is sequential:
+// reads and writes go through in order, the position and the size are the bytes
+// passed so far, a seek may only name that position, and setting the size does
+// nothing, so a writer that pre-sizes its target can still stream into it.
 class TFileStream : public TStream {
  public:
   TFileStream(const std::u16string& fileName, std::uint16_t mode);
@@ -48,10 +53,15 @@ class TFileStream : public TStream {
 
   const std::u16string& FileName() const { return FFileName; }
   int Handle() const { return FHandle; }
+  bool Sequential() const { return FSequential; }
 
  private:
+  void NoteKind();
+
   std::u16string FFileName;
   int FHandle = -1;
+  bool FSequential = false;
+  std::int64_t FSequentialPosition = 0;  // bytes read and written, when sequential
 };
 
 }  // namespace vornel

@@ -3,17 +3,20 @@
 //
 //   arunzip -l ARCHIVE                 list every item
 //   arunzip -t ARCHIVE                 test every item
-//   arunzip -x ARCHIVE DIR [MASK]      extract (folders created, paths kept)
+//   arunzip -x ARCHIVE DIR [MASK]      extract (DIR and its parents created first,
+//                                      folders of the archive created, paths kept)
 //   -p PASSWORD                        password of encrypted items
 //
 // Every item failure goes to standard error with the item's name, error class,
 // code and text; the exit code is 1 when anything failed, 2 for a usage or open error.
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
 #include "zip/unzipper.h"
@@ -94,6 +97,12 @@ int main(int argc, char** argv) {
     unzipper.SetPassword(FromUtf8(password));
     if (mode == "-x") {
       unzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+      // As other unzipping tools do; the unzipper itself wants an existing folder.
+      if (!ForceDirectories(FromUtf8(args[1]))) {
+        std::fprintf(stderr, "arunzip: cannot create directory %s: %s\n", args[1].c_str(),
+                     std::strerror(errno));
+        return 2;
+      }
       unzipper.SetBaseDirectory(FromUtf8(args[1]));
     }
     unzipper.SetFileName(FromUtf8(args[0]));

@@ -1,9 +1,10 @@
-// The application object. It catches whatever a handler lets escape, so no
-// exception ever crosses the event loop: it goes to the default handling (an error
-// box) and the loop goes on.
+// The application object, with the program's fonts and Qt's Czech texts. It
+// catches whatever a handler lets escape, so no exception ever crosses the event
+// loop: it goes to the default handling (an error box) and the loop goes on.
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <functional>
 
 namespace vornel {
@@ -16,6 +17,9 @@ class TInstallerApplication : public QApplication {
   std::function<void()> OnException;
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  QTranslator FQtTranslations;  // Qt's own dialogs and buttons in Czech
 };
 
 }  // namespace vornel

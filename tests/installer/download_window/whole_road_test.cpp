@@ -114,7 +114,7 @@ TEST_F(WholeRoadTest, ACancelledDownloadClosedOnPageZeroLeavesNoPartialFile) {
   ExpectSelfDeleteScript(road);
 }
 
-TEST_F(WholeRoadTest, ADamagedSetIsNotOfferedForInstallationAndLeavesNothing) {
+TEST_F(WholeRoadTest, ADamagedSetIsDeletedDownloadedAgainAndLeavesNothing) {
   ZipWithPython(Shared->SetFile, {{"Setup.exe", StandInScript(0), 0755, false},
                                   {"Setup-1.bin", "content of Setup-1.bin", 0644, false},
                                   {"Aktual.txt", "content of Aktual.txt", 0644, false},
@@ -130,14 +130,25 @@ TEST_F(WholeRoadTest, ADamagedSetIsNotOfferedForInstallationAndLeavesNothing) {
   road.Click(TControl::B_RozbalK2);
   ASSERT_EQ(road.boxes.Boxes.size(), 1u);
   const QString message = road.boxes.Boxes[0].Text;
+  EXPECT_TRUE(message.startsWith(QStringLiteral("Instalační sada je poškozená.")))
+      << message.toStdString();
   EXPECT_TRUE(message.contains(QStringLiteral("Aktual.txt"))) << message.toStdString();
   EXPECT_TRUE(message.contains(QStringLiteral("../outside.txt"))) << message.toStdString();
   EXPECT_FALSE(message.contains(QStringLiteral("Ctimne.txt"))) << message.toStdString();
-  EXPECT_EQ(road.form->PageIndex(), TS_Step2) << "not offered for installation";
+  EXPECT_TRUE(message.contains(QStringLiteral("Stáhněte instalační sadu znovu tlačítkem [Start].")))
+      << message.toStdString();
+  EXPECT_EQ(road.form->PageIndex(), TS_Step1) << "not offered for installation";
   EXPECT_FALSE(road.state.UnZipperActive);
-  EXPECT_TRUE(road.form->Control(TControl::B_RozbalK2)->isEnabled());
-  EXPECT_TRUE(fs::exists(road.archive)) << "kept for another try";
+  EXPECT_TRUE(road.form->Control(TControl::B_StartK1)->isEnabled());
+  EXPECT_FALSE(fs::exists(road.archive)) << "the damaged download is deleted";
   EXPECT_FALSE(fs::exists(road.temp.Path() / "outside.txt"));
+
+  // "Start" fetches it again over HTTPS; page 2 offers it once more.
+  road.Click(TControl::B_StartK1);
+  EXPECT_EQ(road.boxes.Boxes.size(), 1u);
+  EXPECT_EQ(road.form->PageIndex(), TS_Step2);
+  EXPECT_TRUE(fs::exists(road.archive));
+  EXPECT_TRUE(road.form->Control(TControl::B_RozbalK2)->isEnabled());
 
   EXPECT_TRUE(road.form->close());
   EXPECT_FALSE(fs::exists(road.archive));

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "box_catcher.h"
+#include "htmltext/visual_item.h"
 #include "htmltext/widget/html_text.h"
 #include "installer/exception_handling.h"
 #include "installer/label_lines.h"
@@ -212,6 +215,147 @@ TEST(MainInstallFormTest, IntroductionGrowsToItsTextAndKeepsItsWidth) {
     EXPECT_GE(intro->TextWidth(), 300);
     EXPECT_LE(intro->TextWidth(), 378);
   }
+}
+
+// The words of a label as laid out: "text left,top-right" a word, one line of
+// words a line.
+std::string WordLayout(const TVqHTMLText& label) {
+  std::string layout;
+  std::int64_t top = -1;
+  for (const auto& item : label.VisualItems()) {
+    const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
+    if (word == nullptr || word->Text == u" ")
+      continue;
+    if (top != word->Rect.Top && top != -1)
+      layout += "\n";
+    else if (top != -1)
+      layout += " | ";
+    top = word->Rect.Top;
+    layout += QString::fromStdU16String(word->Text).toStdString() + " " +
+              std::to_string(word->Rect.Left) + "," + std::to_string(word->Rect.Top) + "-" +
+              std::to_string(word->Rect.Right);
+  }
+  return layout;
+}
+
+// Bold words are measured with Tahoma Bold's own widths, so the introduction keeps
+// the line breaks and word places it has always had.
+TEST(MainInstallFormTest, IntroductionWrapsAsBefore) {
+  const struct {
+    const char16_t* Executable;
+    const char* Layout;
+  } cases[] = {
+      {u"/opt/v/InstallTarvo",
+       "S 0,0-6 | instalací 9,0-48 | účetního 51,0-99 | průvodce 102,0-153 | Tarvo 156,0-187 | "
+       "Vám 190,0-212 | pomůže 215,0-253 | náš 256,0-273 | instalátor. 276,0-324 | "
+       "Postupujte 327,0-378\n"
+       "podle 0,13-26 | následujících 29,13-91 | kroků: 94,13-125"},
+      {u"/opt/v/InstallKveloWin",
+       "S 0,0-6 | instalací 9,0-48 | Kvelo 51,0-82 | pro 85,0-103 | Windows 106,0-157 | "
+       "Vám 160,0-182 | pomůže 185,0-223 | náš 226,0-243 | instalátor. 246,0-294 | "
+       "Postupujte 297,0-348 | podle 351,0-377\n"
+       "následujících 0,13-62 | kroků: 65,13-96"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QString::fromStdU16String(c.Executable).toStdString());
+    TFormFixture f(c.Executable);
+    EXPECT_EQ(WordLayout(*f.Form->Label(TControl::HTMText_Uvod)), c.Layout);
+  }
+}
+
+// How much darker than the background a label renders its markup: the sum over
+// its pixels, 1 for a fully black pixel.
+double InkOf(int pixelSize, const std::u16string& markup) {
+  test::App();
+  TVqHTMLText label;
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(pixelSize);
+  label.setFont(font);
+  QPalette colours = label.palette();
+  colours.setColor(QPalette::Window, Qt::white);
+  colours.setColor(QPalette::WindowText, Qt::black);
+  label.setPalette(colours);
+  label.setAutoFillBackground(true);
+  label.SetAutoWidth(true);
+  label.SetAutoHeight(true);
+  label.SetLines({markup});
+  const QImage image = label.grab().toImage();
+  double ink = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      ink += (255 - qGray(image.pixel(x, y))) / 255.0;
+  }
+  return ink;
+}
+
+// The window's bold: the product name, the button names, the step numbers, the
+// status line's values; at 8 points (11 pixels) and at the step numbers' 13.
+TEST(MainInstallFormTest, BoldTextIsVisiblyBold) {
+  const struct {
+    int PixelSize;
+    const char16_t* Text;
+  } cases[] = {
+      {11, u"účetního průvodce Tarvo"},
+      {11, u"[Rozbalit]"},
+      {11, u"[Instalovat]"},
+      {11, u"412,375 MB"},
+      {11, u"Instalace byla úspěšně provedena."},
+      {13, u"1."},
+      {13, u"2."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QString::fromStdU16String(c.Text).toStdString() + " at " +
+                 std::to_string(c.PixelSize) + " px");
+    const double regular = InkOf(c.PixelSize, c.Text);
+    const double bold = InkOf(c.PixelSize, u"<B>" + std::u16string(c.Text) + u"</B>");
+    ASSERT_GT(regular, 0.0);
+    EXPECT_GE(bold, 1.3 * regular) << "regular " << regular << ", bold " << bold;
+  }
+}
+
+// Qt's own texts come from the Czech translations compiled into the program,
+// whatever the desktop: the folder picker (Qt's dialog where the desktop offers
+// none) and the message boxes.
+TEST(MainInstallFormTest, StandardDialogsReadCzech) {
+  TFormFixture f;
+  f.Form->show();
+  QStringList buttons, labels;
+  QString title;
+  // Looked for until the picker is up, however long that takes under load.
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || !dialog->isVisible())
+      return;
+    poll.stop();
+    title = dialog->windowTitle();
+    for (auto* button : dialog->findChildren<QAbstractButton*>()) {
+      if (!button->text().isEmpty())
+        buttons << button->text();
+    }
+    for (auto* label : dialog->findChildren<QLabel*>())
+      labels << label->text();
+    dialog->close();
+  });
+  poll.start();
+  EXPECT_EQ(f.Form->PickFolder(), std::nullopt);
+  SCOPED_TRACE((title + " / " + buttons.join(", ") + " / " + labels.join(", ")).toStdString());
+  EXPECT_EQ(title, QStringLiteral("Najít adresář"));
+  EXPECT_TRUE(buttons.contains(QStringLiteral("&Vybrat")));
+  EXPECT_TRUE(buttons.contains(QStringLiteral("Zrušit")));
+  EXPECT_TRUE(labels.contains(QStringLiteral("Hledat v:")));
+  for (const char* english : {"&Choose", "Choose", "Cancel"})
+    EXPECT_FALSE(buttons.contains(QLatin1String(english))) << english;
+
+  QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                  QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel |
+                      QMessageBox::Close);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ano"));
+  EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("&Ne"));
+  EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Zrušit"));
+  EXPECT_EQ(box.button(QMessageBox::Close)->text(), QStringLiteral("Zavřít"));
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("OK"));  // Czech as well
 }
 
 TEST(MainInstallFormTest, StepNumbersAreAsWideAsTheirText) {

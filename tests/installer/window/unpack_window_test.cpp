@@ -1,6 +1,7 @@
 // The unpack step on the real window: the backup box with its folder picker,
 // "Rozbalit" on sets made by Info-ZIP zip and Python's zipfile, the taskbar
-// progress and what is left on the disk afterwards.
+// progress, the way back after a damaged set or an unusable folder, and what is
+// left on the disk afterwards.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "box_catcher.h"
+#include "installer/download_client.h"
 #include "installer/window/main_install_form.h"
 #include "platform/text.h"
 #include "qt_app.h"
@@ -59,6 +61,24 @@ void ZipStored(const fs::path& zip, const std::vector<std::pair<std::string, std
   fs::remove(file);
 }
 
+// A download client that writes a file's bytes as the body.
+class TFileClient : public TDownloadClient {
+ public:
+  explicit TFileClient(fs::path body) : FBody(std::move(body)) {}
+  void Get(const std::u16string&, TStream& stream) override {
+    const std::string bytes = test::ReadAll(FBody);
+    if (OnWorkBegin)
+      OnWorkBegin(wmRead, static_cast<std::int64_t>(bytes.size()));
+    stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    if (OnWorkEnd)
+      OnWorkEnd(wmRead);
+  }
+  void Disconnect() override {}
+
+ private:
+  fs::path FBody;
+};
+
 // The window of an installer in a folder of its own, on page 2 with the set
 // downloaded into a temporary folder.
 class TUnpackWindow {
@@ -92,6 +112,35 @@ class TUnpackWindow {
   }
   bool Shown(TControl control) { return !form->Control(control)->isHidden(); }
   std::u16string BackupLabel() { return form->LabelLinesText(TControl::HTMText_BackupFolder); }
+
+  // The set's fault: the download deleted and page 1 back as it was before "Start",
+  // page 2 ready for the next set.
+  void ExpectBackAtTheDownload() {
+    EXPECT_FALSE(state.UnZipperActive);
+    EXPECT_FALSE(state.DownloadActive);
+    EXPECT_EQ(form->PageIndex(), TS_Step1);
+    EXPECT_TRUE(form->Control(TControl::B_StartK1)->isEnabled());
+    EXPECT_FALSE(Shown(TControl::B_StornoDown));
+    EXPECT_FALSE(Shown(TControl::ArPB_Down));
+    EXPECT_TRUE(form->Control(TControl::B_RozbalK2)->isEnabled());
+    EXPECT_TRUE(form->Control(TControl::ChB_Zaloha)->isEnabled());
+    EXPECT_TRUE(Shown(TControl::HTMText_Krok2_1));
+    EXPECT_FALSE(Shown(TControl::HTMText_Krok2_2));
+    EXPECT_FALSE(Shown(TControl::ArPB_Main));
+    EXPECT_EQ(form->Taskbar().ProgressState(), tbpsNone);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(fs::exists(archive)) << "the damaged download is deleted";
+  }
+
+  // "Start" on page 1 fetches the given set (through a client that serves the
+  // file), then page 2 is shown.
+  void ServeAndStart(const fs::path& served) {
+    form->Wizard().DownloadStep().SetClient(std::make_unique<TFileClient>(served));
+    form->Wizard().DownloadStep().TempFolder = [this] {
+      return FromUtf8(temp.Path().string() + "/");
+    };
+    Clickable(TControl::B_StartK1)->click();
+  }
 
   void ExpectUsableOnPage2() {
     EXPECT_FALSE(state.UnZipperActive);
@@ -195,7 +244,7 @@ TEST(UnpackWindowTest, CancellingThePickerUnticksTheBoxAndHidesTheFolder) {
   EXPECT_TRUE(f.boxes.Boxes.empty());
 }
 
-TEST(UnpackWindowTest, ADamagedSetStopsWithTheItemsNamedAndStaysUsable) {
+TEST(UnpackWindowTest, ADamagedSetIsDeletedAndStartDownloadsItAgain) {
   TUnpackWindow f;
   std::vector<std::pair<std::string, std::string>> items;
   for (const char* name : kSetNames)
@@ -208,18 +257,29 @@ TEST(UnpackWindowTest, ADamagedSetStopsWithTheItemsNamedAndStaysUsable) {
   ASSERT_EQ(f.boxes.Boxes.size(), 1u);
   const QString message = f.boxes.Boxes[0].Text;
   EXPECT_EQ(f.boxes.Boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_TRUE(message.startsWith(
+      QStringLiteral("Instalační sada je poškozená. Tyto soubory z ní nelze rozbalit:\n")))
+      << message.toStdString();
   EXPECT_TRUE(message.contains(QStringLiteral("data/b.dat"))) << message.toStdString();
   EXPECT_TRUE(message.contains(QStringLiteral("../outside.txt"))) << message.toStdString();
   EXPECT_FALSE(message.contains(QStringLiteral("data/a.dat"))) << message.toStdString();
+  EXPECT_TRUE(message.endsWith(QStringLiteral(
+      "\n\nStažený soubor byl smazán. Stáhněte instalační sadu znovu tlačítkem [Start].")))
+      << message.toStdString();
   EXPECT_FALSE(fs::exists(f.temp.Path() / "outside.txt"));
-  f.ExpectUsableOnPage2();
+  f.ExpectBackAtTheDownload();
 
-  // A sound set in its place goes through on the next click.
-  fs::remove(f.archive);
-  ZipTheSet(f.archive);
+  // "Start" fetches a sound set, and it goes through.
+  TTempDir server;
+  const fs::path sound = server.Path() / "set.zip";
+  ZipTheSet(sound);
+  f.ServeAndStart(sound);
+  EXPECT_EQ(f.form->PageIndex(), TS_Step2);
+  EXPECT_TRUE(fs::exists(f.archive));
   f.Clickable(TControl::B_RozbalK2)->click();
   EXPECT_EQ(f.boxes.Boxes.size(), 1u);
   EXPECT_EQ(f.form->PageIndex(), TS_Step3);
+  EXPECT_TRUE(fs::is_regular_file(f.temp.Path() / "Tarvo2021_NET_2021K1" / "data/b.dat"));
   EXPECT_FALSE(fs::exists(f.archive));
 }
 
@@ -233,7 +293,7 @@ TEST(UnpackWindowTest, ADamagedSetLeavesNothingAfterTheClose) {
   f.Clickable(TControl::B_RozbalK2)->click();
   ASSERT_EQ(f.boxes.Boxes.size(), 1u);
   EXPECT_TRUE(f.boxes.Boxes[0].Text.contains(QStringLiteral("Aktual.txt")));
-  f.ExpectUsableOnPage2();
+  f.ExpectBackAtTheDownload();
 
   EXPECT_TRUE(f.form->close());
   EXPECT_FALSE(fs::exists(f.archive));
@@ -242,6 +302,43 @@ TEST(UnpackWindowTest, ADamagedSetLeavesNothingAfterTheClose) {
   for (const auto& entry : fs::directory_iterator(f.installer.Path()))
     scriptWritten = scriptWritten || entry.path().filename().string().starts_with("SelfDelete-");
   EXPECT_TRUE(scriptWritten);
+}
+
+// The folder's fault: page 2 stays usable with the download, and another folder
+// takes the set.
+TEST(UnpackWindowTest, AFolderThatCannotTakeTheSetKeepsPage2AndTheDownload) {
+  TUnpackWindow f;
+  ZipTheSet(f.archive);
+  // A folder where the set's program would go: that file cannot be created.
+  fs::create_directories(f.temp.Path() / "Tarvo2021_NET_2021K1" / "Setup.exe" / "in-the-way");
+  f.Clickable(TControl::B_RozbalK2)->click();
+  ASSERT_EQ(f.boxes.Boxes.size(), 1u);
+  EXPECT_EQ(f.boxes.Boxes[0].Text,
+            QStringLiteral("Instalační sadu se nepodařilo rozbalit celou. Tyto soubory nelze do "
+                           "složky zapsat:\nSetup.exe\n\nRozbalte instalační sadu do jiné "
+                           "složky nebo uvolněte místo na disku."));
+  f.ExpectUsableOnPage2();
+  EXPECT_TRUE(f.Shown(TControl::HTMText_Krok2_1));
+
+  // A backup folder below a file cannot be made at all: the unzipper's own message.
+  TTempDir backupRoot;
+  std::ofstream(backupRoot.Path() / "a-file") << "x";
+  f.picked = FromUtf8((backupRoot.Path() / "a-file" / "Zaloha").string());
+  f.Clickable(TControl::ChB_Zaloha)->click();
+  f.Clickable(TControl::B_RozbalK2)->click();
+  ASSERT_EQ(f.boxes.Boxes.size(), 2u);
+  EXPECT_EQ(f.boxes.Boxes[1].Text, QStringLiteral("Directory does not exist."));
+  f.ExpectUsableOnPage2();
+
+  // A usable backup folder takes it.
+  f.Clickable(TControl::ChB_Zaloha)->click();  // unticked
+  f.picked = FromUtf8(backupRoot.Path().string());
+  f.Clickable(TControl::ChB_Zaloha)->click();
+  f.Clickable(TControl::B_RozbalK2)->click();
+  EXPECT_EQ(f.boxes.Boxes.size(), 2u);
+  EXPECT_EQ(f.form->PageIndex(), TS_Step3);
+  EXPECT_TRUE(fs::is_regular_file(backupRoot.Path() / "Tarvo2021_NET_2021K1" / "Setup.exe"));
+  EXPECT_FALSE(fs::exists(f.archive));
 }
 
 }  // namespace
