@@ -24,6 +24,7 @@ bool TArDfInBitStream::RefillBuffer() {
       FSource.Read(FBuffer.data() + keep, static_cast<std::int64_t>(kBufferSize - keep));
   if (got <= 0) {
     FEof = true;
+    std::memset(FBuffer.data() + keep, 0, kEndPadding);
     return false;
   }
   FState.End += got;

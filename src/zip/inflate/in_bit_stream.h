@@ -27,6 +27,9 @@ struct TArDfBitState {
 class TArDfInBitStream {
  public:
   static constexpr std::size_t kBufferSize = 16384;
+  // Zero bytes kept after the input once the source has ended, so that a word load
+  // at any byte up to the end stays inside the buffer and reads zeros beyond it.
+  static constexpr std::size_t kEndPadding = 8;
 
   TArDfInBitStream(TStream& source, std::int64_t streamSize, TArProgressStepEvent onProgress);
   TArDfInBitStream(const TArDfInBitStream&) = delete;
@@ -39,6 +42,9 @@ class TArDfInBitStream {
   // source; false when the source has nothing more. May raise TArDfQuietStop when
   // the progress event aborts.
   bool RefillBuffer();
+  // The source has nothing more: the buffered bytes are the last ones, and the
+  // kEndPadding bytes after them are zero.
+  bool AtEnd() const { return FEof; }
 
   // Loads whole bytes until at least n (at most 56) bits are held or the input ends.
   void Need(unsigned n);
@@ -66,7 +72,7 @@ class TArDfInBitStream {
   bool FEof = false;
   std::int64_t FTotalRead = 0;
   TArDfBitState FState;
-  std::array<std::uint8_t, kBufferSize> FBuffer;
+  std::array<std::uint8_t, kBufferSize + kEndPadding> FBuffer;
 };
 
 }  // namespace vornel
