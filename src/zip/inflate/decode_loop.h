@@ -28,9 +28,7 @@ inline constexpr const char16_t* kUnreachedDistance =
 inline constexpr const char16_t* kTooFarBack =
     u"distance reaches farther back than the bytes decoded so far [DecodeData]";
 
-// The unchecked loop runs while this many input bytes are buffered: the word
-// refills of one round (at most three, each reading 8 bytes and advancing at most
-// 7) never read past them.
+// The unchecked loop runs while this many input bytes are buffered.
 constexpr std::size_t kFastInputMargin = 32;
 
 inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
@@ -110,11 +108,15 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 // - out < outLimit (the window's stop point), so that the round's output (three
 //   literals or one match, copied in words) fits the buffer; every byte from the
 //   buffer's start to out is output, and a distance up to out - window is valid.
-// - Unchecked: at least kFastInputMargin bytes from next on. After the refill that
-//   begins the round at least 56 bits are held, enough for three literal codes of
-//   up to 15 bits each, or for a length (code and extra bits: at most 20) and a
-//   distance (at most 28); deflate64 lengths take up to 31 bits, so a refill comes
-//   between them.
+// - At least 11 bits are held, or, checked, all that the input has left. The refill
+//   that begins the round brings them to at least 56: enough for three literal
+//   codes (up to 15 bits for the first, 11 for the others, which come from the root)
+//   or for a length (code and extra bits: at most 20, in deflate64 31); a second
+//   refill before the distance (at most 29 bits) leaves at least 27 for the next
+//   round. Lookups come before the refills, so that these stay off the chain from
+//   one symbol's bits to the next.
+// - Unchecked: at least kFastInputMargin bytes from next on, which the round's
+//   refills (at most two, each reading 8 bytes and advancing at most 7) stay within.
 // - Checked (the input has ended): a refill never goes past the end, so count is
 //   exact, and every consumption is checked against it in the order the one-symbol
 //   decoder checks; running short is "no more compressed data" with the state of
@@ -215,10 +217,8 @@ template <bool Deflate64, bool Checked>
     std::uint64_t saved = bits;
     consume(TotalBits(entry));
     const std::size_t length = Value(entry) + (LowBits(saved, TotalBits(entry)) >> CodeBits(entry));
-    if constexpr (Deflate64)
-      refill();
-
     entry = distTable[bits & distMask];
+    refill();
     if (entry & kLink) {
       if (shortOf(distRoot)) {
         error = kNoMoreData;
@@ -243,7 +243,6 @@ template <bool Deflate64, bool Checked>
       error = kTooFarBack;
       break;
     }
-    refill();
     entry = litTable[bits & litMask];
     CopyMatch(out, distance, length);
     out += length;
