@@ -5,8 +5,8 @@
 // archive, at zlib's levels 6 and 9. Deflate64 is measured on streams that 7-Zip
 // makes of the same files, against 7-Zip's deflate streams of them.
 //
-// Every figure is the best of five rounds in thread CPU time, and the peers are
-// measured in the same run, so that the ratios hold on a loaded machine. The
+// Every figure is the best of seven rounds in thread CPU time, the contenders
+// taking turns within each round, so that the ratios hold on a loaded machine. The
 // inflater's figure always includes its CRC-32; the peers' "+crc" columns add
 // their own CRC-32 of the output.
 //
@@ -148,16 +148,21 @@ double ThreadSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// The best of rounds runs.
-double Seconds(const std::function<void()>& run, int rounds) {
-  double best = 1e9;
-  for (int i = 0; i < rounds; ++i) {
-    const double start = ThreadSeconds();
-    run();
-    best = std::min(best, ThreadSeconds() - start);
+// Each run once a round, in turn, for rounds rounds; the best time of each. Taking
+// turns spreads a change in the machine's load over all of them alike.
+std::vector<double> BestInTurns(const std::vector<std::function<void()>>& runs, int rounds) {
+  std::vector<double> best(runs.size(), 1e9);
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      const double start = ThreadSeconds();
+      runs[i]();
+      best[i] = std::min(best[i], ThreadSeconds() - start);
+    }
   }
   return best;
 }
+
+constexpr int kRounds = 7;
 
 std::size_t Total(const std::vector<Item>& items) {
   std::size_t total = 0;
@@ -166,20 +171,32 @@ std::size_t Total(const std::vector<Item>& items) {
   return total;
 }
 
-// Best of rounds: every stream through our inflater; verifies the output once.
-double OursMBps(const std::vector<Item>& items, bool deflate64, Bytes& out) {
+double MBps(const std::vector<Item>& items, double seconds) {
+  return static_cast<double>(Total(items)) / seconds / 1e6;
+}
+
+vornel::TArDeflateHelper Settings(bool deflate64) {
   vornel::TArDeflateHelper settings;
   settings.SetOptions(vornel::dfc_Default | (deflate64 ? vornel::dfc_UseDeflate64 : 0));
-  const double seconds = Seconds(
-      [&] {
-        for (const auto& item : items) {
-          ViewStream source(item.compressed);
-          BufferStream dest(out.data());
-          vornel::Inflate(source, dest, &settings);
-        }
-      },
-      5);
-  for (const auto& item : items) {  // correctness, outside the timing
+  return settings;
+}
+
+// Every stream through our inflater.
+std::function<void()> Ours(const std::vector<Item>& items, bool deflate64, Bytes& out) {
+  return [&items, deflate64, &out] {
+    vornel::TArDeflateHelper settings = Settings(deflate64);
+    for (const auto& item : items) {
+      ViewStream source(item.compressed);
+      BufferStream dest(out.data());
+      vornel::Inflate(source, dest, &settings);
+    }
+  };
+}
+
+// Our output and CRC-32 against the originals, outside the timing.
+void VerifyOurs(const std::vector<Item>& items, bool deflate64, Bytes& out) {
+  vornel::TArDeflateHelper settings = Settings(deflate64);
+  for (const auto& item : items) {
     ViewStream source(item.compressed);
     BufferStream dest(out.data());
     const std::uint32_t crc = vornel::Inflate(source, dest, &settings);
@@ -189,55 +206,49 @@ double OursMBps(const std::vector<Item>& items, bool deflate64, Bytes& out) {
       std::exit(1);
     }
   }
-  return static_cast<double>(Total(items)) / seconds / 1e6;
 }
 
-double ZlibMBps(const std::vector<Item>& items, Bytes& out, bool withCrc) {
-  const double seconds = Seconds(
-      [&] {
-        for (const auto& item : items) {
-          z_stream z{};
-          inflateInit2(&z, -15);
-          z.next_in = const_cast<Bytef*>(item.compressed.data());
-          z.avail_in = static_cast<uInt>(item.compressed.size());
-          z.next_out = out.data();
-          z.avail_out = static_cast<uInt>(out.size());
-          if (inflate(&z, Z_FINISH) != Z_STREAM_END)
-            std::abort();
-          if (withCrc)
-            crc32(0, out.data(), static_cast<uInt>(z.total_out));
-          inflateEnd(&z);
-        }
-      },
-      5);
-  return static_cast<double>(Total(items)) / seconds / 1e6;
+std::function<void()> Zlib(const std::vector<Item>& items, Bytes& out, bool withCrc) {
+  return [&items, &out, withCrc] {
+    for (const auto& item : items) {
+      z_stream z{};
+      inflateInit2(&z, -15);
+      z.next_in = const_cast<Bytef*>(item.compressed.data());
+      z.avail_in = static_cast<uInt>(item.compressed.size());
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      if (inflate(&z, Z_FINISH) != Z_STREAM_END)
+        std::abort();
+      if (withCrc)
+        crc32(0, out.data(), static_cast<uInt>(z.total_out));
+      inflateEnd(&z);
+    }
+  };
 }
 
 #ifdef VORNEL_BENCH_LIBDEFLATE
-double LibdeflateMBps(const std::vector<Item>& items, Bytes& out) {
-  libdeflate_decompressor* d = libdeflate_alloc_decompressor();
-  std::uint32_t sink = 0;
-  const double seconds = Seconds(
-      [&] {
-        for (const auto& item : items) {
-          std::size_t produced = 0;
-          if (libdeflate_deflate_decompress(d, item.compressed.data(), item.compressed.size(),
-                                            out.data(), out.size(), &produced) != 0) {
-            std::abort();
-          }
-          sink ^= libdeflate_crc32(0, out.data(), produced);
-        }
-      },
-      5);
-  libdeflate_free_decompressor(d);
-  if (sink == 0x5EED)
-    std::printf(" ");
-  return static_cast<double>(Total(items)) / seconds / 1e6;
+// libdeflate's whole-buffer decoder and its CRC-32 of the output.
+std::function<void()> Libdeflate(const std::vector<Item>& items, Bytes& out) {
+  return [&items, &out] {
+    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+    for (const auto& item : items) {
+      std::size_t produced = 0;
+      if (libdeflate_deflate_decompress(d, item.compressed.data(), item.compressed.size(),
+                                        out.data(), out.size(), &produced) != 0) {
+        std::abort();
+      }
+      if (libdeflate_crc32(0, out.data(), produced) == 0x5EED5EED)
+        std::printf(" ");
+    }
+    libdeflate_free_decompressor(d);
+  };
 }
+constexpr bool kHaveLibdeflate = true;
 #else
-double LibdeflateMBps(const std::vector<Item>&, Bytes&) {
-  return 0;
+std::function<void()> Libdeflate(const std::vector<Item>&, Bytes&) {
+  return [] {};
 }
+constexpr bool kHaveLibdeflate = false;
 #endif
 
 // The deflate or deflate64 streams of a zip that 7-Zip makes of the files; the
@@ -318,10 +329,15 @@ int main(int argc, char** argv) {
       std::vector<Item> items = base;
       for (auto& item : items)
         item.compressed = RawDeflate(item.original, level);
-      const double ours = OursMBps(items, false, out);
-      const double zlib = ZlibMBps(items, out, false);
-      const double zlibCrc = ZlibMBps(items, out, true);
-      const double ldf = LibdeflateMBps(items, out);
+      VerifyOurs(items, false, out);
+      const std::vector<double> best =
+          BestInTurns({Ours(items, false, out), Zlib(items, out, false), Zlib(items, out, true),
+                       Libdeflate(items, out)},
+                      kRounds);
+      const double ours = MBps(items, best[0]);
+      const double zlib = MBps(items, best[1]);
+      const double zlibCrc = MBps(items, best[2]);
+      const double ldf = kHaveLibdeflate ? MBps(items, best[3]) : 0;
       std::printf("%-10s %5d %6zu %7.1f %10.1f %10.1f %10.1f %14.1f %10.2f %9.2f\n", part.name,
                   level, items.size(), static_cast<double>(Total(items)) / 1e6, ours, zlib, zlibCrc,
                   ldf, ours / zlibCrc, ldf > 0 ? ours / ldf : 0.0);
@@ -359,10 +375,16 @@ int main(int argc, char** argv) {
         item.original = dest.Bytes();
       }
     }
-    const double d = OursMBps(deflate, false, out);
-    const double d64 = OursMBps(deflate64, true, out);
-    const double z = ZlibMBps(deflate, out, false);
-    const double l = LibdeflateMBps(deflate, out);
+    VerifyOurs(deflate, false, out);
+    VerifyOurs(deflate64, true, out);
+    const std::vector<double> best =
+        BestInTurns({Ours(deflate, false, out), Ours(deflate64, true, out),
+                     Zlib(deflate, out, false), Libdeflate(deflate, out)},
+                    kRounds);
+    const double d = MBps(deflate, best[0]);
+    const double d64 = MBps(deflate64, best[1]);
+    const double z = MBps(deflate, best[2]);
+    const double l = kHaveLibdeflate ? MBps(deflate, best[3]) : 0;
     std::printf("%-10s %14.1f %14.1f %7.2f %15.1f %17.1f\n", part.name, d, d64, d64 / d, z, l);
   }
 
@@ -375,12 +397,20 @@ int main(int argc, char** argv) {
     }
   }
   std::uint32_t sink = 0;
-  const double ours = Seconds([&] { sink ^= vornel::ArCrc32Update(0, all.data(), all.size()); }, 5);
-  const double zlib = Seconds(
-      [&] {
-        sink ^= static_cast<std::uint32_t>(crc32(0, all.data(), static_cast<uInt>(all.size())));
+  const std::vector<double> best = BestInTurns(
+      {[&] { sink ^= vornel::ArCrc32Update(0, all.data(), all.size()); },
+       [&] {
+         sink ^= static_cast<std::uint32_t>(crc32(0, all.data(), static_cast<uInt>(all.size())));
+       },
+#ifdef VORNEL_BENCH_LIBDEFLATE
+       [&] { sink ^= libdeflate_crc32(0, all.data(), all.size()); }
+#else
+       [] {}
+#endif
       },
-      5);
+      kRounds);
+  const double ours = best[0];
+  const double zlib = best[1];
   const std::uint32_t expected =
       static_cast<std::uint32_t>(crc32(0, all.data(), static_cast<uInt>(all.size())));
   if (vornel::ArCrc32Update(0, all.data(), all.size()) != expected) {
@@ -391,7 +421,7 @@ int main(int argc, char** argv) {
   std::printf("\nCRC-32 over %.1f MB: ours %.0f MB/s, zlib %.0f MB/s, ours/zlib %.2f", mb,
               mb / ours, mb / zlib, zlib / ours);
 #ifdef VORNEL_BENCH_LIBDEFLATE
-  const double ldf = Seconds([&] { sink ^= libdeflate_crc32(0, all.data(), all.size()); }, 5);
+  const double ldf = best[2];
   if (libdeflate_crc32(0, all.data(), all.size()) != expected) {
     std::fprintf(stderr, "libdeflate CRC-32 differs\n");
     return 1;

@@ -27,10 +27,10 @@ constexpr std::uint32_t MakeLink(unsigned target, unsigned tableBits, unsigned r
   return (static_cast<std::uint32_t>(target) << 16) | kLink | (tableBits << 8) | rootBits;
 }
 
-const std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
+constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 
 // What a symbol's entry holds, without its code length.
-std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
+constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
   switch (kind) {
     case ckCodeLengths:
       return MakeEntry(symbol, 0, 0);
@@ -48,6 +48,33 @@ std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
       return MakeEntry(kArDfDistanceBase[symbol], 0, kArDfDistanceExtra[symbol]);
   }
   return kUnreachedEntry;
+}
+
+// The entries of every symbol of a kind, without their code lengths, made at
+// compile time.
+template <TArDfCodeKind Kind, bool Deflate64>
+constexpr std::array<std::uint32_t, 288> MakeSymbolEntries() {
+  std::array<std::uint32_t, 288> entries{};
+  for (unsigned s = 0; s < entries.size(); ++s)
+    entries[s] = SymbolEntry(s, Kind, Deflate64);
+  return entries;
+}
+
+constexpr std::array<std::array<std::uint32_t, 288>, 5> kSymbolEntries = {
+    MakeSymbolEntries<ckCodeLengths, false>(), MakeSymbolEntries<ckLiteralLength, false>(),
+    MakeSymbolEntries<ckLiteralLength, true>(), MakeSymbolEntries<ckDistance, false>(),
+    MakeSymbolEntries<ckDistance, true>()};
+
+const std::uint32_t* SymbolEntries(TArDfCodeKind kind, bool deflate64) {
+  switch (kind) {
+    case ckCodeLengths:
+      return kSymbolEntries[0].data();
+    case ckLiteralLength:
+      return kSymbolEntries[deflate64 ? 2 : 1].data();
+    case ckDistance:
+      break;
+  }
+  return kSymbolEntries[deflate64 ? 4 : 3].data();
 }
 
 const char16_t* OverSubscribedMessage(TArDfCodeKind kind) {
@@ -89,13 +116,25 @@ inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
 
 void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind,
                                    bool deflate64) {
+  // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
+  // what the code allows. Neighbours often share a length: four counters per length
+  // keep the increments of one from waiting on the store of the one before.
+  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> counts{};
+  unsigned i = 0;
+  for (; i + 4 <= count; i += 4) {
+    ++counts[0][lengths[i]];
+    ++counts[1][lengths[i + 1]];
+    ++counts[2][lengths[i + 2]];
+    ++counts[3][lengths[i + 3]];
+  }
+  for (; i < count; ++i)
+    ++counts[0][lengths[i]];
   std::array<unsigned, kArDfMaxCodeLength + 1> perLength{};
   FMaxCodeLen = 0;
-  for (unsigned s = 0; s < count; ++s) {
-    // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
-    // what the code allows.
-    ++perLength[lengths[s]];
-    FMaxCodeLen = std::max<unsigned>(FMaxCodeLen, lengths[s]);
+  for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+    perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
+    if (perLength[len] != 0)
+      FMaxCodeLen = len;
   }
 
   // The Kraft sum: each length may use only what the shorter ones left free.
@@ -158,6 +197,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
   if (FEntries.size() < total)
     FEntries.resize(total);
   std::uint32_t* const table = FEntries.data();
+  const std::uint32_t* const symbols = SymbolEntries(kind, deflate64);
 
   // The root: every code of length len fills its one entry of a table of 2^len
   // entries, which is then doubled, so that each shorter code repeats across all
@@ -171,7 +211,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
       size *= 2;
     }
     for (unsigned n = perLength[len]; n > 0; --n, ++k)
-      table[reversed[k]] = AddCode(SymbolEntry(sorted[k], kind, deflate64), len);
+      table[reversed[k]] = AddCode(symbols[sorted[k]], len);
   }
 
   // The second-level tables, laid out after the root in prefix order.
@@ -187,7 +227,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     std::uint32_t* const sub = table + next;
     for (; k <= last; ++k) {
       const unsigned subLen = lengths[sorted[k]] - rootBits;
-      const std::uint32_t entry = AddCode(SymbolEntry(sorted[k], kind, deflate64), subLen);
+      const std::uint32_t entry = AddCode(symbols[sorted[k]], subLen);
       for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
         sub[i] = entry;
     }

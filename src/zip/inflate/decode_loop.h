@@ -31,35 +31,40 @@ inline constexpr const char16_t* kTooFarBack =
 // The unchecked loop runs while this many input bytes are buffered.
 constexpr std::size_t kFastInputMargin = 32;
 
+// The same in one instruction, for the loop's BMI2 variant only: the intrinsic
+// would need the whole header compiled for BMI2.
+template <bool Bmi2>
+[[gnu::always_inline]] inline std::uint64_t LowBitsIn(std::uint64_t bits, unsigned n) {
+#if defined(__x86_64__)
+  if constexpr (Bmi2) {
+    std::uint64_t low;
+    asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{n}));
+    return low;
+  }
+#endif
+  return bits & ((std::uint64_t{1} << n) - 1);
+}
+
 inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
   return bits & ((std::uint64_t{1} << n) - 1);
 }
 
 // Copies a match of length bytes from distance bytes back. Copies run in words and
-// may write up to 32 bytes past the start or 15 past the end; the window keeps room
+// may write up to 40 bytes past the start or 15 past the end; the window keeps room
 // for that. A word never reads bytes that the same word writes.
 inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
   std::uint8_t* const end = dst + length;
-  if (distance >= 16) {
-    const std::uint8_t* src = dst - distance;
-    std::memcpy(dst, src, 16);
-    std::memcpy(dst + 16, src + 16, 16);
-    if (length > 32) {
-      dst += 32;
-      src += 32;
-      do {
-        std::memcpy(dst, src, 16);
-        dst += 16;
-        src += 16;
-      } while (dst < end);
-    }
-  } else if (distance >= 8) {
+  if (distance >= 8) {
+    // Most matches: five words without a test cover lengths up to 40.
     const std::uint8_t* src = dst - distance;
     std::memcpy(dst, src, 8);
     std::memcpy(dst + 8, src + 8, 8);
-    if (length > 16) {
-      dst += 16;
-      src += 16;
+    std::memcpy(dst + 16, src + 16, 8);
+    std::memcpy(dst + 24, src + 24, 8);
+    std::memcpy(dst + 32, src + 32, 8);
+    if (length > 40) {
+      dst += 40;
+      src += 40;
       do {
         std::memcpy(dst, src, 8);
         dst += 8;
@@ -121,7 +126,7 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 //   exact, and every consumption is checked against it in the order the one-symbol
 //   decoder checks; running short is "no more compressed data" with the state of
 //   the symbol's start, as there.
-template <bool Deflate64, bool Checked>
+template <bool Deflate64, bool Checked, bool Bmi2>
 [[gnu::always_inline]] inline bool DecodeLoop(TArDfBitState& state, TArDfOutputWindow& output,
                                               const TArDfDecodeHuffmanTree& literals,
                                               const TArDfDecodeHuffmanTree& distances) {
@@ -216,7 +221,8 @@ template <bool Deflate64, bool Checked>
     }
     std::uint64_t saved = bits;
     consume(TotalBits(entry));
-    const std::size_t length = Value(entry) + (LowBits(saved, TotalBits(entry)) >> CodeBits(entry));
+    const std::size_t length =
+        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
     entry = distTable[bits & distMask];
     refill();
     if (entry & kLink) {
@@ -238,7 +244,7 @@ template <bool Deflate64, bool Checked>
     saved = bits;
     consume(TotalBits(entry));
     const std::size_t distance =
-        Value(entry) + (LowBits(saved, TotalBits(entry)) >> CodeBits(entry));
+        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
     if (distance > static_cast<std::size_t>(out - window)) {
       error = kTooFarBack;
       break;

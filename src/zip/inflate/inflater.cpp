@@ -184,7 +184,7 @@ namespace {
 template <bool Deflate64, bool Checked>
 bool DecodeRounds(TArDfBitState& state, TArDfOutputWindow& output,
                   const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances) {
-  return DecodeLoop<Deflate64, Checked>(state, output, literals, distances);
+  return DecodeLoop<Deflate64, Checked, false>(state, output, literals, distances);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -195,7 +195,7 @@ __attribute__((target("bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
                                                       TArDfOutputWindow& output,
                                                       const TArDfDecodeHuffmanTree& literals,
                                                       const TArDfDecodeHuffmanTree& distances) {
-  return DecodeLoop<Deflate64, Checked>(state, output, literals, distances);
+  return DecodeLoop<Deflate64, Checked, true>(state, output, literals, distances);
 }
 
 bool ProcessorHasBmi2() {
