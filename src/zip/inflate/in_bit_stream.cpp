@@ -43,7 +43,7 @@ bool TArDfInBitStream::RefillBuffer() {
   return true;
 }
 
-void TArDfInBitStream::Need(unsigned n) {
+void TArDfInBitStream::NeedBytes(unsigned n) {
   while (FState.Count < n) {
     if (FState.Next == FState.End && !RefillBuffer())
       return;
@@ -52,11 +52,8 @@ void TArDfInBitStream::Need(unsigned n) {
   }
 }
 
-void TArDfInBitStream::Consume(unsigned n, const char16_t* where) {
-  if (n > FState.Count)
-    throw TArDfDecodeError(where);
-  FState.Bits >>= n;
-  FState.Count -= n;
+void TArDfInBitStream::RaiseShort(const char16_t* where) {
+  throw TArDfDecodeError(where);
 }
 
 bool TArDfInBitStream::ReadBit() {

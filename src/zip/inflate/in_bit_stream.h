@@ -8,6 +8,7 @@
 
 #include "platform/stream.h"
 #include "zip/inflate/deflate_helper.h"
+#include "zip/inflate/load_le64.h"
 
 namespace vornel {
 
@@ -47,10 +48,26 @@ class TArDfInBitStream {
   bool AtEnd() const { return FEof; }
 
   // Loads whole bytes until at least n (at most 56) bits are held or the input ends.
-  void Need(unsigned n);
+  void Need(unsigned n) {
+    if (FState.Count >= n)
+      return;
+    if (Available() >= 8) {
+      // A word at once: the bits above the count are those of the bytes at Next.
+      FState.Bits |= LoadLe64(FState.Next) << FState.Count;
+      FState.Next += (63 - FState.Count) >> 3;
+      FState.Count |= 56;
+      return;
+    }
+    NeedBytes(n);
+  }
   // Consumes n bits; raises "no more compressed data in stream [where]" when
   // fewer are held.
-  void Consume(unsigned n, const char16_t* where);
+  void Consume(unsigned n, const char16_t* where) {
+    if (n > FState.Count)
+      RaiseShort(where);
+    FState.Bits >>= n;
+    FState.Count -= n;
+  }
 
   bool ReadBit();
   unsigned ReadBits(unsigned n);  // 1 to 16 bits
@@ -71,6 +88,9 @@ class TArDfInBitStream {
   int FLastPercent = -1;
   bool FEof = false;
   std::int64_t FTotalRead = 0;
+  void NeedBytes(unsigned n);
+  [[noreturn]] static void RaiseShort(const char16_t* where);
+
   TArDfBitState FState;
   std::array<std::uint8_t, kBufferSize + kEndPadding> FBuffer;
 };
