@@ -75,6 +75,11 @@ void TBenchForm::Aim(const std::u16string& host, const std::filesystem::path& fo
 
 void TBenchForm::ResetCounters() {
   Counters = {};
+  FLayoutsAtReset = Label(TControl::HTMText_InfoDown)->RebuildCount();
+}
+
+void TBenchForm::TakeLayouts() {
+  Counters.LabelLayouts = Label(TControl::HTMText_InfoDown)->RebuildCount() - FLayoutsAtReset;
 }
 
 }  // namespace vornel::bench

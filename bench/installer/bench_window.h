@@ -33,8 +33,14 @@ class TBenchForm : public TMainInstallForm {
     long Positions = 0;
     long LabelPaints = 0;
     long BarPaints = 0;
+    long LabelLayouts = 0;  // of the status label, set by TakeLayouts
   } Counters;
+  // Counts the status label's layouts since ResetCounters.
+  void TakeLayouts();
   std::u16string LastStatusText;
+
+ private:
+  int FLayoutsAtReset = 0;
 };
 
 // The installer's application, made once.

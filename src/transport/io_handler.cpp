@@ -237,15 +237,18 @@ std::u16string TNetIOHandler::ReadLn(const std::u16string& ATerminator, int ATim
   return encoding->GetString(line.data(), static_cast<std::size_t>(lineLength));
 }
 
+void TNetIOHandler::WaitForInput(int AByteCount) {
+  while (FInputBuffer->Size() < AByteCount) {
+    if (ReadFromSource(false, Net_TimeoutDefault, true) > 0 && FInputBuffer->Size() >= AByteCount) {
+      break;
+    }
+    CheckForDisconnect(true, true);
+  }
+}
+
 void TNetIOHandler::ReadBytes(TBytes& VBuffer, int AByteCount, bool AAppend) {
   if (AByteCount > 0) {
-    while (FInputBuffer->Size() < AByteCount) {
-      if (ReadFromSource(false, Net_TimeoutDefault, true) > 0 &&
-          FInputBuffer->Size() >= AByteCount) {
-        break;
-      }
-      CheckForDisconnect(true, true);
-    }
+    WaitForInput(AByteCount);
     FInputBuffer->ExtractToBytes(VBuffer, AByteCount, AAppend);
   } else if (AByteCount < 0) {
     ReadFromSource(false, Net_TimeoutDefault, false);
@@ -315,7 +318,7 @@ void TNetIOHandler::ReadStream(TStream* AStream, std::int64_t AByteCount,
       if (count < 1)
         break;
       try {
-        ReadBytes(chunk, count, false);
+        WaitForInput(count);
       } catch (const Exception& e) {
         count = std::min(count, FInputBuffer->Size());
         FInputBuffer->ExtractToBytes(chunk, count, false);
@@ -325,8 +328,8 @@ void TNetIOHandler::ReadStream(TStream* AStream, std::int64_t AByteCount,
           break;
         throw;
       }
-      if (AStream)
-        AStream->Write(chunk.data(), count);
+      // Straight from the input buffer, without a copy into the chunk.
+      FInputBuffer->ExtractToStream(AStream, count);
       if (!AReadUntilDisconnect)
         AByteCount -= count;
       IdleBetweenChunks();

@@ -206,6 +206,10 @@ class TNetIOHandler : public TNetComponent {
   void SetClosedGracefully(bool AValue) { FClosedGracefully = AValue; }
 
  private:
+  // Receives until the input buffer holds at least AByteCount bytes; raises as
+  // ReadBytes does when the connection ends first.
+  void WaitForInput(int AByteCount);
+
   void BufferRemoveNotify(int ABytes);
   TNetEncoding EncodingFor(TNetEncoding AByteEncoding) const;
   std::uint64_t ReadNetworkOrder(int ASize, bool AConvert);

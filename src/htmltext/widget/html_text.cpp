@@ -303,25 +303,43 @@ void TVqHTMLText::Modify(int flags) {
     return;
   }
   if (flags & mfBuild) {
-    Rebuild();
+    // A change to show that comes while a repaint is due anyway (held back to the
+    // frame's end, or asked for and not done yet) is laid out just before it.
+    const bool paintDue = FPaintTimer.isActive() || FPaintAsked ||
+                          (FSincePaint.isValid() && FSincePaint.elapsed() < PaintIntervalMs);
+    if ((flags & mfPaint) && paintDue && isVisible()) {
+      FBuildPending = true;
+    } else {
+      Rebuild();
+    }
   }
   if (flags & mfPaint) {
     RequestPaint();
   }
 }
 
+void TVqHTMLText::BuildPending() {
+  if (FBuildPending) {
+    Rebuild();
+  }
+}
+
 // Text that changes faster than a display frame (a status line set for every
-// block of a download) is laid out at once, but painted once per frame: a change
-// within a frame of the last paint waits for the frame's end.
+// block of a download) is laid out and painted once per frame: a change within a
+// frame of the last paint waits for the frame's end.
 void TVqHTMLText::RequestPaint() {
   if (FPaintTimer.isActive()) {
     return;
   }
   const qint64 since = FSincePaint.isValid() ? FSincePaint.elapsed() : PaintIntervalMs;
-  if (since >= PaintIntervalMs) {
+  if (since >= PaintIntervalMs && !FBuildPending) {
     update();
+    FPaintAsked = true;
   } else {
-    FPaintTimer.start(static_cast<int>(PaintIntervalMs - since), Qt::PreciseTimer, this);
+    // A repaint already asked for comes first and starts a new frame.
+    const qint64 wait =
+        FPaintAsked ? PaintIntervalMs : std::max<qint64>(PaintIntervalMs - since, 0);
+    FPaintTimer.start(static_cast<int>(wait), Qt::PreciseTimer, this);
   }
 }
 
@@ -331,10 +349,13 @@ void TVqHTMLText::timerEvent(QTimerEvent* event) {
     return;
   }
   FPaintTimer.stop();
+  Guarded([this] { BuildPending(); });
   update();
+  FPaintAsked = true;
 }
 
 void TVqHTMLText::Rebuild() {
+  FBuildPending = false;
   FCore->Settings.Font = FromQFont(font(), FontColor());
   FCore->Rebuild();
   ++FRebuildCount;
@@ -402,6 +423,7 @@ void TVqHTMLText::changeEvent(QEvent* event) {
 
 void TVqHTMLText::paintEvent(QPaintEvent*) {
   FSincePaint.start();
+  FPaintAsked = false;
   Guarded([this] { Paint(); });
 }
 
@@ -465,6 +487,7 @@ void TVqHTMLText::Paint() {
 // Mouse
 
 void TVqHTMLText::MouseAt(QPoint point) {
+  BuildPending();
   std::shared_ptr<TQxBaseLink> found;
   for (const auto& item : FCore->VisualItems()) {
     if (item->Link && item->Rect.Contains(point.x(), point.y())) {

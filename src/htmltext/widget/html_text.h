@@ -106,9 +106,10 @@ class TVqHTMLText : public QWidget {
   static std::u16string About();
   // How many layouts have run.
   int RebuildCount() const { return FRebuildCount; }
-  // A change of the text repaints the label at most once in this many
-  // milliseconds (one display frame); the changes in between show with the next
-  // repaint.
+  // A change of the text lays out and repaints the label at most once in this
+  // many milliseconds (one display frame); the changes in between are laid out and
+  // shown with the next repaint, so that until then the layout (VisualItems and
+  // the sizes) may be a frame behind the text.
   static constexpr int PaintIntervalMs = 16;
 
   void BeginUpdate() { ++FUpdatingSemaphore; }
@@ -146,6 +147,8 @@ class TVqHTMLText : public QWidget {
 
   void Modify(int flags);
   void RequestPaint();
+  // Runs a layout held back to the end of the frame.
+  void BuildPending();
   void Paint();
   void MouseAt(QPoint point);
   void Click();
@@ -170,8 +173,10 @@ class TVqHTMLText : public QWidget {
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
   int FRebuildCount = 0;
-  QElapsedTimer FSincePaint;  // since the last paint
-  QBasicTimer FPaintTimer;    // a repaint held back to the end of the frame
+  bool FBuildPending = false;  // a layout held back with the repaint
+  bool FPaintAsked = false;    // update() called, no paint since
+  QElapsedTimer FSincePaint;   // since the last paint
+  QBasicTimer FPaintTimer;     // a repaint held back to the end of the frame
 };
 
 }  // namespace vornel

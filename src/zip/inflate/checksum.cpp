@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "zip/inflate/crc32_kernels.h"
 #include "zip/inflate/load_le64.h"
 
 namespace vornel {
@@ -64,9 +65,11 @@ constexpr TBraidTables kBraid = MakeBraidTables();
 
 std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t size);
 
+}  // namespace
+
 // Whole braid blocks, leaving one block and the rest to the slicing loop. The lane
 // registers still due at the last block are folded into a copy of its words.
-std::uint32_t Crc32Raw(std::uint32_t reg, const std::uint8_t* p, std::size_t size) {
+std::uint32_t ArCrc32RawTable(std::uint32_t reg, const std::uint8_t* p, std::size_t size) {
   if (size < 4 * kBraidBlock)
     return Crc32Slices(reg, p, size);
   std::size_t blocks = size / kBraidBlock - 1;
@@ -93,6 +96,8 @@ std::uint32_t Crc32Raw(std::uint32_t reg, const std::uint8_t* p, std::size_t siz
   return Crc32Slices(reg, p + kBraidBlock, size - kBraidBlock);
 }
 
+namespace {
+
 std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t size) {
   while (size >= kSlices) {
     const std::uint64_t lo = LoadLe64(p) ^ reg;
@@ -115,10 +120,42 @@ std::uint32_t Crc32Slices(std::uint32_t reg, const std::uint8_t* p, std::size_t 
   return reg;
 }
 
+using TCrc32Raw = std::uint32_t (*)(std::uint32_t, const std::uint8_t*, std::size_t);
+
+TCrc32Raw RawFor(TArCrc32Kernel kernel) {
+  switch (kernel) {
+    case ckrWideClmul:
+      return ArCrc32RawWideClmul;
+    case ckrClmul:
+      return ArCrc32RawClmul;
+    case ckrTable:
+      break;
+  }
+  return ArCrc32RawTable;
+}
+
 }  // namespace
 
+TArCrc32Kernel ArCrc32KernelFor(const TArCrc32Features& features) {
+  if (features.WideClmul)
+    return ckrWideClmul;
+  return features.Clmul ? ckrClmul : ckrTable;
+}
+
+TArCrc32Kernel ArCrc32ActiveKernel() {
+  static const TArCrc32Kernel kernel = ArCrc32KernelFor(ArCrc32ProcessorFeatures());
+  return kernel;
+}
+
+std::uint32_t ArCrc32UpdateWith(TArCrc32Kernel kernel, std::uint32_t crc, const void* data,
+                                std::size_t size) {
+  return ~RawFor(kernel)(~crc, static_cast<const std::uint8_t*>(data), size);
+}
+
 std::uint32_t ArCrc32Update(std::uint32_t crc, const void* data, std::size_t size) {
-  return ~Crc32Raw(~crc, static_cast<const std::uint8_t*>(data), size);
+  // Chosen once from the processor's features; a constant of the process after that.
+  static const TCrc32Raw raw = RawFor(ArCrc32ActiveKernel());
+  return ~raw(~crc, static_cast<const std::uint8_t*>(data), size);
 }
 
 std::uint32_t ArCrc32Step(std::uint32_t reg, std::uint8_t byte) {

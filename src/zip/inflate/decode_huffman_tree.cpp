@@ -12,37 +12,69 @@ namespace {
 
 using namespace ardf;
 
-// Root table sizes: large enough that nearly every symbol takes one lookup, small
-// enough to stay in the first-level cache.
-constexpr unsigned kLiteralRootBits = 10;
-constexpr unsigned kDistanceRootBits = 8;
-
-constexpr std::uint32_t MakeEntry(unsigned value, unsigned flags, unsigned extra,
-                                  unsigned codeBits) {
-  return (static_cast<std::uint32_t>(value) << 16) | flags | (extra << 8) | codeBits;
+// An entry without its code length: the extra bits stand in the consumed-bits field
+// until the code length is added (AddCode).
+constexpr std::uint32_t MakeEntry(unsigned value, unsigned flags, unsigned extra) {
+  return (static_cast<std::uint32_t>(value) << 16) | flags | extra;
 }
 
-const std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0, 0);
+// The entry of a code of codeBits bits at its level.
+constexpr std::uint32_t AddCode(std::uint32_t entry, unsigned codeBits) {
+  return entry + (codeBits << 8) + codeBits;
+}
+
+constexpr std::uint32_t MakeLink(unsigned target, unsigned tableBits, unsigned rootBits) {
+  return (static_cast<std::uint32_t>(target) << 16) | kLink | (tableBits << 8) | rootBits;
+}
+
+constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 
 // What a symbol's entry holds, without its code length.
-std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
+constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
   switch (kind) {
     case ckCodeLengths:
-      return MakeEntry(symbol, 0, 0, 0);
+      return MakeEntry(symbol, 0, 0);
     case ckLiteralLength:
       if (symbol < 256)
-        return MakeEntry(symbol, kLiteral, 0, 0);
+        return MakeEntry(symbol, kLiteral, 0);
       if (symbol == kArDfEndOfBlock || symbol > 285)
-        return MakeEntry(symbol, kSpecial, 0, 0);
+        return MakeEntry(symbol, kSpecial, 0);
       if (symbol == 285 && deflate64)
-        return MakeEntry(kArDf64Length285Base, 0, kArDf64Length285Extra, 0);
-      return MakeEntry(kArDfLengthBase[symbol - 257], 0, kArDfLengthExtra[symbol - 257], 0);
+        return MakeEntry(kArDf64Length285Base, 0, kArDf64Length285Extra);
+      return MakeEntry(kArDfLengthBase[symbol - 257], 0, kArDfLengthExtra[symbol - 257]);
     case ckDistance:
       if (symbol >= 32 || (symbol >= 30 && !deflate64))
-        return MakeEntry(symbol, kSpecial, 0, 0);
-      return MakeEntry(kArDfDistanceBase[symbol], 0, kArDfDistanceExtra[symbol], 0);
+        return MakeEntry(symbol, kSpecial, 0);
+      return MakeEntry(kArDfDistanceBase[symbol], 0, kArDfDistanceExtra[symbol]);
   }
   return kUnreachedEntry;
+}
+
+// The entries of every symbol of a kind, without their code lengths, made at
+// compile time.
+template <TArDfCodeKind Kind, bool Deflate64>
+constexpr std::array<std::uint32_t, 288> MakeSymbolEntries() {
+  std::array<std::uint32_t, 288> entries{};
+  for (unsigned s = 0; s < entries.size(); ++s)
+    entries[s] = SymbolEntry(s, Kind, Deflate64);
+  return entries;
+}
+
+constexpr std::array<std::array<std::uint32_t, 288>, 5> kSymbolEntries = {
+    MakeSymbolEntries<ckCodeLengths, false>(), MakeSymbolEntries<ckLiteralLength, false>(),
+    MakeSymbolEntries<ckLiteralLength, true>(), MakeSymbolEntries<ckDistance, false>(),
+    MakeSymbolEntries<ckDistance, true>()};
+
+const std::uint32_t* SymbolEntries(TArDfCodeKind kind, bool deflate64) {
+  switch (kind) {
+    case ckCodeLengths:
+      return kSymbolEntries[0].data();
+    case ckLiteralLength:
+      return kSymbolEntries[deflate64 ? 2 : 1].data();
+    case ckDistance:
+      break;
+  }
+  return kSymbolEntries[deflate64 ? 4 : 3].data();
 }
 
 const char16_t* OverSubscribedMessage(TArDfCodeKind kind) {
@@ -69,26 +101,40 @@ const char16_t* IncompleteMessage(TArDfCodeKind kind) {
   return u"incomplete distance code in dynamic block [InflateDynamicBlock]";
 }
 
-unsigned ReverseBits(unsigned code, unsigned length) {
-  unsigned reversed = 0;
-  for (unsigned i = 0; i < length; ++i) {
-    reversed = (reversed << 1) | (code & 1);
-    code >>= 1;
+// The next code of a length, both in bit-reversed form: adds one at the code's
+// first bit (the top of the reversed value) and carries downwards.
+inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
+  unsigned bit = 1u << (length - 1);
+  while (reversed & bit) {
+    reversed ^= bit;
+    bit >>= 1;
   }
-  return reversed;
+  return reversed | bit;
 }
 
 }  // namespace
 
 void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind,
                                    bool deflate64) {
+  // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
+  // what the code allows. Neighbours often share a length: four counters per length
+  // keep the increments of one from waiting on the store of the one before.
+  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> counts{};
+  unsigned i = 0;
+  for (; i + 4 <= count; i += 4) {
+    ++counts[0][lengths[i]];
+    ++counts[1][lengths[i + 1]];
+    ++counts[2][lengths[i + 2]];
+    ++counts[3][lengths[i + 3]];
+  }
+  for (; i < count; ++i)
+    ++counts[0][lengths[i]];
   std::array<unsigned, kArDfMaxCodeLength + 1> perLength{};
   FMaxCodeLen = 0;
-  for (unsigned s = 0; s < count; ++s) {
-    // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
-    // what the code allows.
-    ++perLength[lengths[s]];
-    FMaxCodeLen = std::max<unsigned>(FMaxCodeLen, lengths[s]);
+  for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+    perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
+    if (perLength[len] != 0)
+      FMaxCodeLen = len;
   }
 
   // The Kraft sum: each length may use only what the shorter ones left free.
@@ -102,74 +148,90 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     throw TArDfDecodeError(IncompleteMessage(kind));
   }
 
-  const unsigned rootLimit = kind == ckCodeLengths     ? kArDfMaxCodeLengthCode
-                             : kind == ckLiteralLength ? kLiteralRootBits
-                                                       : kDistanceRootBits;
-  FRootBits = std::clamp(FMaxCodeLen, 1u, rootLimit);
-  const unsigned rootSize = 1u << FRootBits;
+  FRootBits = kind == ckCodeLengths     ? kArDfMaxCodeLengthCode
+              : kind == ckLiteralLength ? kLiteralRootBits
+                                        : kDistanceRootBits;
+  const unsigned rootBits = FRootBits;
+  const unsigned rootSize = 1u << rootBits;
 
-  // Canonical codes: the first code of each length follows the last of the
-  // previous length; within a length, codes go in symbol order.
-  std::array<unsigned, kArDfMaxCodeLength + 2> nextCode{};
-  perLength[0] = 0;
-  unsigned code = 0;
-  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len) {
-    code = (code + perLength[len - 1]) << 1;
-    nextCode[len] = code;
-  }
-  std::array<std::uint16_t, 320> reversed{};
-  std::array<std::uint8_t, 1u << kLiteralRootBits> subBits{};
+  // The symbols in canonical order (by length, then by symbol) with their codes,
+  // bit-reversed since codes arrive least significant bit first. Going from one
+  // length to the next appends a zero to the canonical code, which leaves its
+  // reversed value as it is.
+  std::array<unsigned, kArDfMaxCodeLength + 2> start{};
+  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len)
+    start[len + 1] = start[len] + perLength[len];
+  std::array<std::uint16_t, 320> sorted;
   for (unsigned s = 0; s < count; ++s) {
-    const unsigned len = lengths[s];
-    if (len == 0)
-      continue;
-    reversed[s] = static_cast<std::uint16_t>(ReverseBits(nextCode[len]++, len));
-    if (len > FRootBits) {
-      const unsigned prefix = reversed[s] & (rootSize - 1);
-      subBits[prefix] =
-          static_cast<std::uint8_t>(std::max<unsigned>(subBits[prefix], len - FRootBits));
-    }
+    if (lengths[s] != 0)
+      sorted[start[lengths[s]]++] = static_cast<std::uint16_t>(s);
   }
-
-  // Lay out the second-level tables after the root and link them.
-  std::array<std::uint16_t, 1u << kLiteralRootBits> subStart{};
-  unsigned total = rootSize;
-  for (unsigned prefix = 0; prefix < rootSize; ++prefix) {
-    if (subBits[prefix] == 0)
-      continue;
-    subStart[prefix] = static_cast<std::uint16_t>(total);
-    total += 1u << subBits[prefix];
-  }
-  // A complete code writes every entry; only the one-code and no-code sets leave
-  // entries that nothing reaches.
-  if (left > 0) {
-    FEntries.assign(total, kUnreachedEntry);
-  } else {
-    FEntries.resize(total);
-  }
-  for (unsigned prefix = 0; prefix < rootSize; ++prefix) {
-    if (subBits[prefix] != 0) {
-      FEntries[prefix] = MakeEntry(subStart[prefix], kLink, subBits[prefix], FRootBits);
-    }
-  }
-
-  for (unsigned s = 0; s < count; ++s) {
-    const unsigned len = lengths[s];
-    if (len == 0)
-      continue;
-    const std::uint32_t entry = SymbolEntry(s, kind, deflate64);
-    if (len <= FRootBits) {
-      for (unsigned i = reversed[s]; i < rootSize; i += 1u << len)
-        FEntries[i] = entry | len;
-    } else {
-      const unsigned prefix = reversed[s] & (rootSize - 1);
-      const unsigned subLen = len - FRootBits;
-      const unsigned size = 1u << subBits[prefix];
-      std::uint32_t* table = FEntries.data() + subStart[prefix];
-      for (unsigned i = reversed[s] >> FRootBits; i < size; i += 1u << subLen) {
-        table[i] = entry | subLen;
+  const unsigned coded = start[kArDfMaxCodeLength];
+  std::array<std::uint16_t, 320> reversed;
+  {
+    unsigned code = 0;
+    unsigned k = 0;
+    for (unsigned len = 1; len <= FMaxCodeLen; ++len) {
+      for (unsigned n = perLength[len]; n > 0; --n) {
+        reversed[k++] = static_cast<std::uint16_t>(code);
+        code = NextReversedCode(code, len);
       }
     }
+  }
+  unsigned firstLong = 0;  // the first symbol in canonical order longer than the root
+  for (unsigned len = 1; len <= rootBits; ++len)
+    firstLong += perLength[len];
+
+  // Codes longer than the root share a second-level table per root prefix. In
+  // canonical order the prefixes of such codes never decrease, so each table's
+  // codes are consecutive and the last of them is its longest.
+  unsigned total = rootSize;
+  for (unsigned k = firstLong; k < coded;) {
+    const unsigned prefix = reversed[k] & (rootSize - 1);
+    unsigned last = k;
+    while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
+      ++last;
+    total += 1u << (lengths[sorted[last]] - rootBits);
+    k = last + 1;
+  }
+  if (FEntries.size() < total)
+    FEntries.resize(total);
+  std::uint32_t* const table = FEntries.data();
+  const std::uint32_t* const symbols = SymbolEntries(kind, deflate64);
+
+  // The root: every code of length len fills its one entry of a table of 2^len
+  // entries, which is then doubled, so that each shorter code repeats across all
+  // the entries it prefixes. Entries that no code reaches (only in the one-code
+  // and no-code sets) start as unreached and stay so.
+  table[0] = table[1] = kUnreachedEntry;
+  unsigned k = 0;
+  for (unsigned len = 1, size = 2; len <= rootBits; ++len) {
+    if (len > 1) {
+      std::copy_n(table, size, table + size);
+      size *= 2;
+    }
+    for (unsigned n = perLength[len]; n > 0; --n, ++k)
+      table[reversed[k]] = AddCode(symbols[sorted[k]], len);
+  }
+
+  // The second-level tables, laid out after the root in prefix order.
+  unsigned next = rootSize;
+  while (k < coded) {
+    const unsigned prefix = reversed[k] & (rootSize - 1);
+    unsigned last = k;
+    while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
+      ++last;
+    const unsigned tableBits = lengths[sorted[last]] - rootBits;
+    const unsigned size = 1u << tableBits;
+    table[prefix] = MakeLink(next, tableBits, rootBits);
+    std::uint32_t* const sub = table + next;
+    for (; k <= last; ++k) {
+      const unsigned subLen = lengths[sorted[k]] - rootBits;
+      const std::uint32_t entry = AddCode(symbols[sorted[k]], subLen);
+      for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
+        sub[i] = entry;
+    }
+    next += size;
   }
 }
 

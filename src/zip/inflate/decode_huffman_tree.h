@@ -9,26 +9,39 @@ namespace vornel {
 
 enum TArDfCodeKind { ckCodeLengths, ckLiteralLength, ckDistance };
 
-// One table entry:
-//   bits 0..7   bits this entry's code takes at its level (a link: the root bits)
-//   bits 8..12  extra bits that follow the code (a link: the bits of its table)
-//   bit 13      literal byte
-//   bit 14      link to a second-level table at entry index `value`
-//   bit 15      special: end of block (value 256) or a symbol that may not occur
+// One table entry, laid out so that the decoding loop takes a whole step from it:
+//   bits 0..7   bits the entry consumes: its code at this level and the extra bits
+//               that follow it (a link: the root bits)
+//   bits 8..11  bits of the code alone at its level (a link: the index bits of its
+//               table); the extra bits are the consumed bits above these
+//   bit 12      literal byte
+//   bit 13      link to a second-level table at entry index `value`
+//   bit 14      special: end of block (value 256) or a symbol that may not occur
 //               (value = the symbol, 0xFFFF where no code reaches the entry)
 //   bits 16..31 value: literal byte, base length, base distance, code-length
 //               symbol, link target or special symbol
 namespace ardf {
-constexpr std::uint32_t kLiteral = 1u << 13;
-constexpr std::uint32_t kLink = 1u << 14;
-constexpr std::uint32_t kSpecial = 1u << 15;
+constexpr std::uint32_t kLiteral = 1u << 12;
+constexpr std::uint32_t kLink = 1u << 13;
+constexpr std::uint32_t kSpecial = 1u << 14;
 constexpr std::uint32_t kUnreached = 0xFFFFu;
 
-inline unsigned CodeBits(std::uint32_t entry) {
+// Root table sizes, the same for every table of a kind: large enough that nearly
+// every symbol takes one lookup, small enough to stay in the first-level cache.
+constexpr unsigned kLiteralRootBits = 11;
+constexpr unsigned kDistanceRootBits = 8;
+
+inline unsigned TotalBits(std::uint32_t entry) {
   return entry & 0xFF;
 }
+inline unsigned CodeBits(std::uint32_t entry) {
+  return (entry >> 8) & 0xF;
+}
 inline unsigned ExtraBits(std::uint32_t entry) {
-  return (entry >> 8) & 0x1F;
+  return TotalBits(entry) - CodeBits(entry);
+}
+inline unsigned LinkBits(std::uint32_t entry) {
+  return CodeBits(entry);
 }
 inline unsigned Value(std::uint32_t entry) {
   return entry >> 16;
@@ -45,6 +58,7 @@ class TArDfDecodeHuffmanTree {
   void Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind, bool deflate64);
 
   const std::uint32_t* Entries() const { return FEntries.data(); }
+  // kLiteralRootBits, kDistanceRootBits or, for the code-length code, 7.
   unsigned RootBits() const { return FRootBits; }
   // The longest code present.
   unsigned MaxCodeLen() const { return FMaxCodeLen; }

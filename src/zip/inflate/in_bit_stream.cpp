@@ -24,6 +24,7 @@ bool TArDfInBitStream::RefillBuffer() {
       FSource.Read(FBuffer.data() + keep, static_cast<std::int64_t>(kBufferSize - keep));
   if (got <= 0) {
     FEof = true;
+    std::memset(FBuffer.data() + keep, 0, kEndPadding);
     return false;
   }
   FState.End += got;
@@ -42,7 +43,7 @@ bool TArDfInBitStream::RefillBuffer() {
   return true;
 }
 
-void TArDfInBitStream::Need(unsigned n) {
+void TArDfInBitStream::NeedBytes(unsigned n) {
   while (FState.Count < n) {
     if (FState.Next == FState.End && !RefillBuffer())
       return;
@@ -51,11 +52,8 @@ void TArDfInBitStream::Need(unsigned n) {
   }
 }
 
-void TArDfInBitStream::Consume(unsigned n, const char16_t* where) {
-  if (n > FState.Count)
-    throw TArDfDecodeError(where);
-  FState.Bits >>= n;
-  FState.Count -= n;
+void TArDfInBitStream::RaiseShort(const char16_t* where) {
+  throw TArDfDecodeError(where);
 }
 
 bool TArDfInBitStream::ReadBit() {

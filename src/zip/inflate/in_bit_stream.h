@@ -8,6 +8,7 @@
 
 #include "platform/stream.h"
 #include "zip/inflate/deflate_helper.h"
+#include "zip/inflate/load_le64.h"
 
 namespace vornel {
 
@@ -27,6 +28,9 @@ struct TArDfBitState {
 class TArDfInBitStream {
  public:
   static constexpr std::size_t kBufferSize = 16384;
+  // Zero bytes kept after the input once the source has ended, so that a word load
+  // at any byte up to the end stays inside the buffer and reads zeros beyond it.
+  static constexpr std::size_t kEndPadding = 8;
 
   TArDfInBitStream(TStream& source, std::int64_t streamSize, TArProgressStepEvent onProgress);
   TArDfInBitStream(const TArDfInBitStream&) = delete;
@@ -39,12 +43,31 @@ class TArDfInBitStream {
   // source; false when the source has nothing more. May raise TArDfQuietStop when
   // the progress event aborts.
   bool RefillBuffer();
+  // The source has nothing more: the buffered bytes are the last ones, and the
+  // kEndPadding bytes after them are zero.
+  bool AtEnd() const { return FEof; }
 
   // Loads whole bytes until at least n (at most 56) bits are held or the input ends.
-  void Need(unsigned n);
+  void Need(unsigned n) {
+    if (FState.Count >= n)
+      return;
+    if (Available() >= 8) {
+      // A word at once: the bits above the count are those of the bytes at Next.
+      FState.Bits |= LoadLe64(FState.Next) << FState.Count;
+      FState.Next += (63 - FState.Count) >> 3;
+      FState.Count |= 56;
+      return;
+    }
+    NeedBytes(n);
+  }
   // Consumes n bits; raises "no more compressed data in stream [where]" when
   // fewer are held.
-  void Consume(unsigned n, const char16_t* where);
+  void Consume(unsigned n, const char16_t* where) {
+    if (n > FState.Count)
+      RaiseShort(where);
+    FState.Bits >>= n;
+    FState.Count -= n;
+  }
 
   bool ReadBit();
   unsigned ReadBits(unsigned n);  // 1 to 16 bits
@@ -65,8 +88,11 @@ class TArDfInBitStream {
   int FLastPercent = -1;
   bool FEof = false;
   std::int64_t FTotalRead = 0;
+  void NeedBytes(unsigned n);
+  [[noreturn]] static void RaiseShort(const char16_t* where);
+
   TArDfBitState FState;
-  std::array<std::uint8_t, kBufferSize> FBuffer;
+  std::array<std::uint8_t, kBufferSize + kEndPadding> FBuffer;
 };
 
 }  // namespace vornel

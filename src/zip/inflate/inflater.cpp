@@ -3,75 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "zip/inflate/decode_loop.h"
 #include "zip/inflate/inflate_errors.h"
 #include "zip/inflate/inflate_tables.h"
-#include "zip/inflate/load_le64.h"
 
 namespace vornel {
 
-namespace {
-
 using namespace ardf;
 
-const char16_t* const kNoMoreData =
-    u"no more compressed data in stream [TArDfInBitStream.DiscardBits]";
-const char16_t* const kBadLengthSymbol =
-    u"decoded an invalid length symbol: greater than 285 [DecodeData]";
-const char16_t* const kBadDistanceSymbol =
-    u"decoded an invalid distance symbol: greater than 29 [DecodeData]";
-const char16_t* const kUnreachedDistance =
-    u"decoded a distance code that no code reaches [DecodeData]";
-const char16_t* const kTooFarBack =
-    u"distance reaches farther back than the bytes decoded so far [DecodeData]";
-
-// The fast loop runs while this many input bytes are buffered: the word refills of
-// one round (at most three, each reading 8 bytes and advancing at most 7) never
-// read past them.
-constexpr std::size_t kFastInputMargin = 32;
-
-// Tops the bit buffer up to 56..63 bits from at least 8 buffered bytes.
-inline void Refill(TArDfBitState& s) {
-  s.Bits |= LoadLe64(s.Next) << s.Count;
-  s.Next += (63 - s.Count) >> 3;
-  s.Count |= 56;
-}
-
-inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
-  return bits & ((std::uint64_t{1} << n) - 1);
-}
-
-// Copies a match of length bytes from distance bytes back. Copies run in words and
-// may write up to 15 bytes past the end; the window keeps room for that. Words are
-// only used where the source never overlaps the bytes the same word writes.
-inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
-  const std::uint8_t* src = dst - distance;
-  std::uint8_t* const end = dst + length;
-  if (distance >= 16) {
-    do {
-      std::memcpy(dst, src, 16);
-      dst += 16;
-      src += 16;
-    } while (dst < end);
-  } else if (distance >= 8) {
-    do {
-      std::memcpy(dst, src, 8);
-      dst += 8;
-      src += 8;
-    } while (dst < end);
-  } else if (distance == 1) {
-    const std::uint64_t word = 0x0101010101010101ull * *src;
-    do {
-      std::memcpy(dst, &word, 8);
-      dst += 8;
-    } while (dst < end);
-  } else {
-    do {
-      *dst++ = *src++;
-    } while (dst < end);
-  }
-}
-
+namespace {
+bool ProcessorHasBmi2();
 }  // namespace
+
+TArDfInflater::TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64)
+    : FInput(input), FOutput(output), FDeflate64(deflate64) {
+#if defined(__x86_64__) || defined(__i386__)
+  FBmi2 = ProcessorHasBmi2();
+#else
+  FBmi2 = false;
+#endif
+}
 
 void TArDfInflater::Run() {
   for (;;) {
@@ -155,7 +106,7 @@ void TArDfInflater::ReadCodeLengths(unsigned total) {
     FInput.Need(maxCodeLen + 7);
     const std::uint32_t entry = table[LowBits(s.Bits, rootBits)];
     const unsigned symbol = Value(entry);
-    const unsigned codeBits = CodeBits(entry);
+    const unsigned codeBits = TotalBits(entry);
     // A complete code reaches every entry, so these two guard the table only.
     if (symbol > 18) {
       throw TArDfDecodeError(u"decoded a symbol not between 0 and 18 {ReadLitDistCodeLengths}");
@@ -215,103 +166,61 @@ void TArDfInflater::DecodeDataIn(const TArDfDecodeHuffmanTree& literals,
       FOutput.Reached();
     if (FInput.Available() < kFastInputMargin)
       FInput.RefillBuffer();
-    const bool ended = FInput.Available() >= kFastInputMargin
-                           ? DecodeFast<Deflate64>(literals, distances)
-                           : DecodeOne<Deflate64>(literals, distances);
+    bool ended;
+    if (FInput.Available() >= kFastInputMargin) {
+      ended = DecodeFast<Deflate64, false>(literals, distances);
+    } else if (FInput.AtEnd()) {
+      ended = DecodeFast<Deflate64, true>(literals, distances);
+    } else {
+      ended = DecodeOne<Deflate64>(literals, distances);
+    }
     if (ended)
       return;
   }
 }
 
-// The hot loop: bit buffer, pointers and position live in locals (byte stores to
-// the window could alias members), every symbol is one root lookup, rarely two.
-// Leaves at the end of the block (true), at the window's stop point or when the
-// buffered input runs low (false).
-template <bool Deflate64>
-bool TArDfInflater::DecodeFast(const TArDfDecodeHuffmanTree& literals,
-                               const TArDfDecodeHuffmanTree& distances) {
-  TArDfBitState s = FInput.State();
-  std::uint8_t* const window = FOutput.Buffer();
-  std::size_t pos = FOutput.Position();
-  const std::size_t stopAt = FOutput.StopAt();
-  const std::size_t behind = FOutput.HistoryBehind();
-  const std::uint32_t* const litTable = literals.Entries();
-  const unsigned litRoot = literals.RootBits();
-  const std::uint32_t* const distTable = distances.Entries();
-  const unsigned distRoot = distances.RootBits();
+namespace {
 
-  const auto fail = [&](const char16_t* message) {
-    FInput.State() = s;
-    FOutput.SetPosition(pos);
-    throw TArDfDecodeError(message);
-  };
-
-  bool ended = false;
-  // The next symbol's entry is looked up as soon as its bits are at the bottom of
-  // the buffer, so that the lookup overlaps the work on the current symbol. A
-  // refill only adds bits above the count and never changes those low bits.
-  Refill(s);
-  std::uint32_t entry = litTable[LowBits(s.Bits, litRoot)];
-  while (pos < stopAt && static_cast<std::size_t>(s.End - s.Next) >= kFastInputMargin) {
-    Refill(s);
-    if (entry & kLink) {
-      s.Bits >>= litRoot;
-      s.Count -= litRoot;
-      entry = litTable[Value(entry) + LowBits(s.Bits, ExtraBits(entry))];
-    }
-    unsigned codeBits = CodeBits(entry);
-    if (entry & kLiteral) {
-      // At least 41 bits remain: enough for the next literal/length code.
-      s.Bits >>= codeBits;
-      s.Count -= codeBits;
-      window[pos++] = static_cast<std::uint8_t>(Value(entry));
-      entry = litTable[LowBits(s.Bits, litRoot)];
-      continue;
-    }
-    if (entry & kSpecial) {
-      if (Value(entry) != kArDfEndOfBlock)
-        fail(kBadLengthSymbol);
-      s.Bits >>= codeBits;
-      s.Count -= codeBits;
-      ended = true;
-      break;
-    }
-    unsigned extra = ExtraBits(entry);
-    const std::size_t length = Value(entry) + LowBits(s.Bits >> codeBits, extra);
-    s.Bits >>= codeBits + extra;
-    s.Count -= codeBits + extra;
-    if constexpr (Deflate64)
-      Refill(s);
-
-    entry = distTable[LowBits(s.Bits, distRoot)];
-    if (entry & kLink) {
-      s.Bits >>= distRoot;
-      s.Count -= distRoot;
-      entry = distTable[Value(entry) + LowBits(s.Bits, ExtraBits(entry))];
-    }
-    if (entry & kSpecial) {
-      fail(Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance : kBadDistanceSymbol);
-    }
-    codeBits = CodeBits(entry);
-    extra = ExtraBits(entry);
-    const std::size_t distance = Value(entry) + LowBits(s.Bits >> codeBits, extra);
-    s.Bits >>= codeBits + extra;
-    s.Count -= codeBits + extra;
-    if (distance > pos + behind)
-      fail(kTooFarBack);
-    // Refilling may read no further than the margin checked above allows: at most
-    // three word loads in this round, each advancing at most 7 bytes.
-    Refill(s);
-    entry = litTable[LowBits(s.Bits, litRoot)];
-    CopyMatch(window + pos, distance, length);
-    pos += length;
-  }
-  FInput.State() = s;
-  FOutput.SetPosition(pos);
-  return ended;
+template <bool Deflate64, bool Checked>
+bool DecodeRounds(TArDfBitState& state, TArDfOutputWindow& output,
+                  const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances) {
+  return DecodeLoop<Deflate64, Checked, false>(state, output, literals, distances);
 }
 
-// One symbol near the end of the input, every consumption checked.
+#if defined(__x86_64__) || defined(__i386__)
+// The same loop, compiled for processors with BMI2 (shifts and masks by a variable
+// count in one instruction each).
+template <bool Deflate64, bool Checked>
+__attribute__((target("bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
+                                                      TArDfOutputWindow& output,
+                                                      const TArDfDecodeHuffmanTree& literals,
+                                                      const TArDfDecodeHuffmanTree& distances) {
+  return DecodeLoop<Deflate64, Checked, true>(state, output, literals, distances);
+}
+
+bool ProcessorHasBmi2() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("bmi2") != 0;
+  }();
+  return has;
+}
+#endif
+
+}  // namespace
+
+template <bool Deflate64, bool Checked>
+bool TArDfInflater::DecodeFast(const TArDfDecodeHuffmanTree& literals,
+                               const TArDfDecodeHuffmanTree& distances) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (FBmi2)
+    return DecodeRoundsBmi2<Deflate64, Checked>(FInput.State(), FOutput, literals, distances);
+#endif
+  return DecodeRounds<Deflate64, Checked>(FInput.State(), FOutput, literals, distances);
+}
+
+// One symbol near the end of the buffered input while the source may still have
+// more, every consumption checked.
 template <bool Deflate64>
 bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
                               const TArDfDecodeHuffmanTree& distances) {
@@ -323,16 +232,20 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
     std::uint32_t entry = tree.Entries()[LowBits(s.Bits, tree.RootBits())];
     if (entry & kLink) {
       FInput.Consume(tree.RootBits(), kNoMoreData);
-      entry = tree.Entries()[Value(entry) + LowBits(s.Bits, ExtraBits(entry))];
+      entry = tree.Entries()[Value(entry) + LowBits(s.Bits, LinkBits(entry))];
     }
     return entry;
+  };
+  const auto value = [&](std::uint32_t entry) {
+    const std::size_t v = Value(entry) + LowBits(s.Bits >> CodeBits(entry), ExtraBits(entry));
+    FInput.Consume(TotalBits(entry), kNoMoreData);
+    return v;
   };
 
   FInput.Need(56);
   std::uint32_t entry = lookup(literals);
-  unsigned codeBits = CodeBits(entry);
   if (entry & kLiteral) {
-    FInput.Consume(codeBits, kNoMoreData);
+    FInput.Consume(TotalBits(entry), kNoMoreData);
     window[pos] = static_cast<std::uint8_t>(Value(entry));
     FOutput.SetPosition(pos + 1);
     return false;
@@ -340,12 +253,10 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
   if (entry & kSpecial) {
     if (Value(entry) != kArDfEndOfBlock)
       throw TArDfDecodeError(kBadLengthSymbol);
-    FInput.Consume(codeBits, kNoMoreData);
+    FInput.Consume(TotalBits(entry), kNoMoreData);
     return true;
   }
-  unsigned extra = ExtraBits(entry);
-  const std::size_t length = Value(entry) + LowBits(s.Bits >> codeBits, extra);
-  FInput.Consume(codeBits + extra, kNoMoreData);
+  const std::size_t length = value(entry);
   FInput.Need(56);
 
   entry = lookup(distances);
@@ -353,11 +264,8 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
     throw TArDfDecodeError(Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance
                                                                    : kBadDistanceSymbol);
   }
-  codeBits = CodeBits(entry);
-  extra = ExtraBits(entry);
-  const std::size_t distance = Value(entry) + LowBits(s.Bits >> codeBits, extra);
-  FInput.Consume(codeBits + extra, kNoMoreData);
-  if (distance > pos + FOutput.HistoryBehind())
+  const std::size_t distance = value(entry);
+  if (distance > pos)
     throw TArDfDecodeError(kTooFarBack);
   CopyMatch(window + pos, distance, length);
   FOutput.SetPosition(pos + length);

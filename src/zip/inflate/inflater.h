@@ -13,8 +13,7 @@ namespace vornel {
 
 class TArDfInflater {
  public:
-  TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64)
-      : FInput(input), FOutput(output), FDeflate64(deflate64) {}
+  TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64);
 
   // Decodes every block up to and including the final one. Raises
   // TArDfDecodeError for damaged data and TArDfQuietStop for a quiet end.
@@ -29,7 +28,7 @@ class TArDfInflater {
   template <bool Deflate64>
   void DecodeDataIn(const TArDfDecodeHuffmanTree& literals,
                     const TArDfDecodeHuffmanTree& distances);
-  template <bool Deflate64>
+  template <bool Deflate64, bool Checked>
   bool DecodeFast(const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances);
   template <bool Deflate64>
   bool DecodeOne(const TArDfDecodeHuffmanTree& literals, const TArDfDecodeHuffmanTree& distances);
@@ -37,6 +36,7 @@ class TArDfInflater {
   TArDfInBitStream& FInput;
   TArDfOutputWindow& FOutput;
   bool FDeflate64;
+  bool FBmi2;  // the decoding loop's variant for processors with BMI2
   TArDfDecodeHuffmanTree FCodeLengthTree;
   TArDfDecodeHuffmanTree FLiteralTree;
   TArDfDecodeHuffmanTree FDistanceTree;

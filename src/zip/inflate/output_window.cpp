@@ -1,5 +1,6 @@
 #include "zip/inflate/output_window.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "zip/inflate/checksum.h"
@@ -12,6 +13,9 @@ constexpr std::size_t kWritePoint = 65536;
 constexpr std::size_t kWritePoint64 = 98304;
 constexpr std::size_t kLongestMatch = 258;
 constexpr std::size_t kLongestMatch64 = 65538;
+// Bytes decoded between two moves of the buffer; each move copies less than the
+// write point and the last match.
+constexpr std::size_t kRun = 262144;
 }  // namespace
 
 TArDfOutputWindow::TArDfOutputWindow(TStream& dest, bool deflate64, bool testOnly, bool adler32,
@@ -26,24 +30,34 @@ TArDfOutputWindow::TArDfOutputWindow(TStream& dest, bool deflate64, bool testOnl
                         ? static_cast<std::size_t>(partialSize)
                         : FWritePoint;
   }
+  const std::size_t longest = deflate64 ? kLongestMatch64 : kLongestMatch;
+  FMoveAt = FWritePoint + longest + kRun;
   FStopAt = FPartialLimit > 0 ? FPartialLimit : FWritePoint;
-  const std::size_t size = FWritePoint + (deflate64 ? kLongestMatch64 : kLongestMatch) + kCopySlack;
-  FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+  FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(FMoveAt + longest + kCopySlack);
 }
 
 void TArDfOutputWindow::Reached() {
   if (FPartialLimit > 0 && FPosition >= FPartialLimit)
     throw TArDfQuietStop();
-  // A deflate64 match can carry the position more than one slide past the write
-  // point; sliding until it is below keeps the next match inside the buffer.
-  while (FPosition >= FWritePoint)
-    Slide();
+  // A deflate64 match can carry the position more than one write past the write
+  // point.
+  while (FPosition - FWritten >= FWritePoint) {
+    Emit(FBuffer.get() + FWritten, kSlide);
+    FWritten += kSlide;
+  }
+  if (FPosition >= FMoveAt) {
+    // What is not written yet is at least the write point less one write: more
+    // than any distance reaches.
+    std::memmove(FBuffer.get(), FBuffer.get() + FWritten, FPosition - FWritten);
+    FPosition -= FWritten;
+    FWritten = 0;
+  }
+  FStopAt = std::min(FWritten + FWritePoint, FMoveAt);
 }
 
-void TArDfOutputWindow::Emit(std::size_t count) {
+void TArDfOutputWindow::Emit(const std::uint8_t* data, std::size_t count) {
   if (count == 0)
     return;
-  const std::uint8_t* data = FBuffer.get();
   FChecksum =
       FAdler32 ? ArAdler32Update(FChecksum, data, count) : ArCrc32Update(FChecksum, data, count);
   FBytesOut += static_cast<std::int64_t>(count);
@@ -51,19 +65,11 @@ void TArDfOutputWindow::Emit(std::size_t count) {
     FDest.WriteBuffer(data, static_cast<std::int64_t>(count));
 }
 
-void TArDfOutputWindow::Slide() {
-  Emit(kSlide);
-  std::memmove(FBuffer.get(), FBuffer.get() + kSlide, FPosition - kSlide);
-  FPosition -= kSlide;
-  // At least one slide's worth (more in deflate64) stays behind, and the write
-  // point leaves at least the largest distance of the mode.
-  FHistoryBehind = FWritePoint;
-}
-
 void TArDfOutputWindow::Flush() {
-  const std::size_t count = FPosition;
-  FPosition = 0;
-  Emit(count);
+  const std::size_t from = FWritten;
+  const std::size_t to = FPosition;
+  FWritten = FPosition = 0;
+  Emit(FBuffer.get() + from, to - from);
 }
 
 }  // namespace vornel

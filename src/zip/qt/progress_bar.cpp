@@ -10,6 +10,10 @@ TArProgressBar::TArProgressBar(QWidget* parent) : QProgressBar(parent) {
   setValue(0);
 }
 
+QString TArProgressBar::text() const {
+  return isTextVisible() ? QProgressBar::text() : QString();
+}
+
 void TArProgressBar::DoProgress(std::uint8_t progress) {
   setValue(progress);
   QCoreApplication::processEvents();

@@ -15,6 +15,9 @@ class TArProgressBar : public QProgressBar, public IArProgressMeter {
 
   void DoProgress(std::uint8_t progress) override;
   void Reset() override { DoProgress(0); }
+  // Without visible text the bar makes none: the base class would format its
+  // percentage on every change of the value.
+  QString text() const override;
 
   static QString Version() { return QStringLiteral("5.0"); }
 };

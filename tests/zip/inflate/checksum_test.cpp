@@ -1,5 +1,7 @@
 #include "zip/inflate/checksum.h"
 
+#include "zip/inflate/crc32_kernels.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -60,6 +62,55 @@ TEST(ChecksumTest, MatchesZlibOverLengthsAndSplits) {
       }
     }
   }
+}
+
+// Each kernel that this processor runs, against the byte step of the table method:
+// every length from 0 to 4096 (the folding loops, their tails and the hand-over to
+// the table) from sixteen starts (every alignment of a 16-byte chunk), continuing
+// a running value that differs per start.
+TEST(ChecksumTest, KernelsMatchTheTableMethod) {
+  std::mt19937 random(21);
+  std::vector<std::uint8_t> data(4096 + 16);
+  for (auto& b : data)
+    b = static_cast<std::uint8_t>(random());
+  const TArCrc32Features features = ArCrc32ProcessorFeatures();
+  std::vector<TArCrc32Kernel> kernels = {ckrTable};
+  if (features.Clmul)
+    kernels.push_back(ckrClmul);
+  if (features.WideClmul)
+    kernels.push_back(ckrWideClmul);
+  ::testing::Test::RecordProperty("kernels", static_cast<int>(kernels.size()));
+  for (const TArCrc32Kernel kernel : kernels) {
+    SCOPED_TRACE(static_cast<int>(kernel));
+    for (std::size_t start = 0; start < 16; ++start) {
+      const std::uint32_t before = static_cast<std::uint32_t>(random());
+      std::uint32_t reg = ~before;  // the raw register, advanced one byte at a time
+      for (std::size_t size = 0; size <= 4096; ++size) {
+        ASSERT_EQ(ArCrc32UpdateWith(kernel, before, data.data() + start, size), ~reg)
+            << "start " << start << ", size " << size;
+        reg = ArCrc32Step(reg, data[start + size]);
+      }
+    }
+  }
+}
+
+TEST(ChecksumTest, KernelChoiceFollowsTheFeatures) {
+  EXPECT_EQ(ArCrc32KernelFor({}), ckrTable);
+  EXPECT_EQ(ArCrc32KernelFor({.Clmul = true, .WideClmul = false}), ckrClmul);
+  EXPECT_EQ(ArCrc32KernelFor({.Clmul = true, .WideClmul = true}), ckrWideClmul);
+  EXPECT_EQ(ArCrc32ActiveKernel(), ArCrc32KernelFor(ArCrc32ProcessorFeatures()));
+
+  // A processor without the carry-less instructions: the fallback that the choice
+  // makes gives zlib's values, whole and split.
+  const TArCrc32Kernel fallback = ArCrc32KernelFor({});
+  std::mt19937 random(5);
+  std::vector<std::uint8_t> data(100003);
+  for (auto& b : data)
+    b = static_cast<std::uint8_t>(random());
+  std::uint32_t crc = ArCrc32UpdateWith(fallback, 0, data.data(), 777);
+  crc = ArCrc32UpdateWith(fallback, crc, data.data() + 777, data.size() - 777);
+  EXPECT_EQ(crc, crc32(0, data.data(), static_cast<uInt>(data.size())));
+  EXPECT_EQ(ArCrc32UpdateWith(fallback, 0, "123456789", 9), 0xCBF43926u);
 }
 
 }  // namespace
