@@ -320,14 +320,19 @@ TEST(UnpackWindowTest, AFolderThatCannotTakeTheSetKeepsPage2AndTheDownload) {
   f.ExpectUsableOnPage2();
   EXPECT_TRUE(f.Shown(TControl::HTMText_Krok2_1));
 
-  // A backup folder below a file cannot be made at all: the unzipper's own message.
+  // A backup folder below a file cannot be made at all: the message names it.
   TTempDir backupRoot;
   std::ofstream(backupRoot.Path() / "a-file") << "x";
   f.picked = FromUtf8((backupRoot.Path() / "a-file" / "Zaloha").string());
   f.Clickable(TControl::ChB_Zaloha)->click();
   f.Clickable(TControl::B_RozbalK2)->click();
   ASSERT_EQ(f.boxes.Boxes.size(), 2u);
-  EXPECT_EQ(f.boxes.Boxes[1].Text, QStringLiteral("Directory does not exist."));
+  const QString folder = QString::fromStdString(
+      (backupRoot.Path() / "a-file" / "Zaloha" / "Tarvo2021_NET_2021K1").string());
+  EXPECT_TRUE(f.boxes.Boxes[1].Text.startsWith(
+      QStringLiteral("Do složky „") + folder +
+      QStringLiteral("“ nelze instalační sadu rozbalit: složku nelze vytvořit")))
+      << f.boxes.Boxes[1].Text.toStdString();
   f.ExpectUsableOnPage2();
 
   // A usable backup folder takes it.
