@@ -2,10 +2,12 @@
 BUILD_DEBUG   ?= build/debug
 BUILD_RELEASE ?= build/release
 BUILD_FUZZ    ?= build/fuzz
+BUILD_WINDOWS ?= build/windows
 JOBS          ?= $(shell nproc)
 CMAKE_FLAGS   ?=
 
-.PHONY: test demo bootstrap configure build bench fuzz screenshots clean
+.PHONY: test demo bootstrap configure build bench fuzz screenshots clean \
+        bootstrap-windows windows test-windows
 
 bootstrap:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
@@ -35,6 +37,19 @@ fuzz: bootstrap
 
 screenshots: bootstrap
 	scripts/screenshots
+
+# The Windows build (cross-compiled, its tests under Wine); not yet part of `make test`.
+bootstrap-windows:
+	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap-windows; else sudo scripts/bootstrap-windows; fi
+
+windows: bootstrap-windows
+	deps=$$(scripts/windows-deps) && \
+	cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DVORNEL_WERROR=ON -DVORNEL_WINDOWS_DEPS="$$deps" $(CMAKE_FLAGS)
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
+
+test-windows: windows
+	cd $(BUILD_WINDOWS) && ctest --output-on-failure -j $(JOBS) --timeout 1200
 
 clean:
 	rm -rf build
