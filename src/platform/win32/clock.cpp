@@ -14,8 +14,8 @@ namespace {
 constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000LL;
 
 double FromSystemTime(const SYSTEMTIME& time) {
-  return EncodeDateTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-                        time.wSecond, time.wMilliseconds);
+  return EncodeDateTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
+                        time.wMilliseconds);
 }
 
 }  // namespace
@@ -35,8 +35,8 @@ double Now() {
 }
 
 double UnixToLocalDateTime(std::time_t seconds, long nanoseconds) {
-  const std::int64_t ticks = static_cast<std::int64_t>(seconds) * 10000000LL +
-                             nanoseconds / 100 + kUnixEpochInFileTime;
+  const std::int64_t ticks =
+      static_cast<std::int64_t>(seconds) * 10000000LL + nanoseconds / 100 + kUnixEpochInFileTime;
   FILETIME universal{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME utc{};
   SYSTEMTIME local{};

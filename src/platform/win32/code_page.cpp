@@ -34,6 +34,15 @@ std::u16string DecodeCodePage(int codePage, const std::uint8_t* data, std::size_
     std::u16string out(static_cast<std::size_t>(count), u'\0');
     MultiByteToWideChar(static_cast<UINT>(codePage), MB_ERR_INVALID_CHARS, in, length,
                         reinterpret_cast<wchar_t*>(out.data()), count);
+    // The system's tables give the bytes that a single-byte page leaves undefined
+    // (0x81 of 1250) the C1 control of their number; they have no character.
+    CPINFO info{};
+    if (GetCPInfo(static_cast<UINT>(codePage), &info) && info.MaxCharSize == 1) {
+      for (char16_t& c : out) {
+        if (c >= 0x80 && c <= 0x9F)
+          c = u'\uFFFD';
+      }
+    }
     return out;
   }
   if (GetLastError() == ERROR_INVALID_PARAMETER) {
@@ -77,8 +86,9 @@ TBytes EncodeCodePage(int codePage, std::u16string_view text) {
     return {};
   const auto* in = reinterpret_cast<const wchar_t*>(text.data());
   const int length = static_cast<int>(text.size());
-  const int count = WideCharToMultiByte(static_cast<UINT>(codePage), 0, in, length, nullptr, 0,
-                                        "?", nullptr);
+  // No best fit: a character the page lacks is "?", never a look-alike ("r" for "ř").
+  const int count = WideCharToMultiByte(static_cast<UINT>(codePage), WC_NO_BEST_FIT_CHARS, in,
+                                        length, nullptr, 0, "?", nullptr);
   if (count <= 0) {
     TBytes out;
     for (char16_t c : text)
@@ -86,7 +96,7 @@ TBytes EncodeCodePage(int codePage, std::u16string_view text) {
     return out;
   }
   TBytes out(static_cast<std::size_t>(count));
-  WideCharToMultiByte(static_cast<UINT>(codePage), 0, in, length,
+  WideCharToMultiByte(static_cast<UINT>(codePage), WC_NO_BEST_FIT_CHARS, in, length,
                       reinterpret_cast<char*>(out.data()), count, "?", nullptr);
   return out;
 }
