@@ -80,7 +80,7 @@ std::unique_ptr<TNetStack> TNetStackWinSock::Create() {
   WSADATA data{};
   const int result = WSAStartup(MAKEWORD(2, 2), &data);
   if (result != 0)
-    RaiseSocketError(result);
+    vornel::RaiseSocketError(result);
   return std::unique_ptr<TNetStack>(new TNetStackWinSock());
 }
 
@@ -117,7 +117,7 @@ std::u16string TNetStackWinSock::HostByName(const std::u16string& hostName,
   ADDRINFOW* list = nullptr;
   const int result = GetAddrInfoW(Wide(name), nullptr, &hints, &list);
   if (result != 0)
-    RaiseSocketError(result);
+    vornel::RaiseSocketError(result);
   if (!list)
     RaiseSocketError(Net_WSAHOST_NOT_FOUND);
   sockaddr_storage address{};
