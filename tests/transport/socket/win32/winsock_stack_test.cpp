@@ -3,11 +3,11 @@
 // WinSock calls so that it shares nothing with the code under test.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "platform/text.h"
-#include "transport/socket/native_stack.h"
 #include "transport/socket/net_stack.h"
 #include "transport/socket/socket_error.h"
 #include "transport/socket/socket_handle.h"
@@ -67,7 +67,6 @@ TEST(WinSockStackTest, TheNativeStackIsWinSockAndCountsItsUsers) {
   {
     TNetStackUsage usage;
     ASSERT_NE(TNetStack::Instance(), nullptr);
-    TNetStack::SetStackClass(&CreateNativeStack);
     EXPECT_EQ(usage.Stack().ResolveHost(u"LocalHost", Net_IPv4), u"127.0.0.1");
     EXPECT_EQ(usage.Stack().ResolveHost(u"0:0:0:0:0:0:0:1", Net_IPv6), u"::1");
     EXPECT_EQ(usage.Stack().ResolveHost(u"FE80:0:0::1", Net_IPv6), u"fe80::1");
