@@ -35,10 +35,25 @@ endfunction()
 if(VORNEL_WINDOWS_DEPS)
   vornel_windows_library(OpenSSL::Crypto openssl libcrypto.a DEPENDS ws2_32 crypt32 bcrypt)
   vornel_windows_library(OpenSSL::SSL openssl libssl.a DEPENDS OpenSSL::Crypto)
-  vornel_windows_library(BZip2::BZip2 bzip2 libbz2.a)
-  vornel_windows_library(LibLZMA::LibLZMA xz-utils liblzma.a)
-  vornel_windows_library(zstd::libzstd_static libzstd libzstd.a)
-  vornel_windows_library(WavPack::WavPack wavpack libwavpack.a)
+  # find_package and pkg-config find the others as on Linux: every prefix of the
+  # cache is a root of the search, and a pkg-config file of each library that the
+  # folders ask pkg-config for is written into the build folder.
+  file(GLOB prefixes LIST_DIRECTORIES true ${VORNEL_WINDOWS_DEPS}/*-[0-9]*)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${prefixes})
+  set(pc_dir ${CMAKE_BINARY_DIR}/pkgconfig)
+  foreach(entry "liblzma;xz-utils;lzma;-DLZMA_API_STATIC" "libzstd;libzstd;zstd;"
+                "wavpack;wavpack;wavpack;")
+    list(GET entry 0 module)
+    list(GET entry 1 package)
+    list(GET entry 2 lib)
+    list(GET entry 3 cflags)
+    file(GLOB prefix LIST_DIRECTORIES true ${VORNEL_WINDOWS_DEPS}/${package}-[0-9]*)
+    file(WRITE ${pc_dir}/${module}.pc
+         "Name: ${module}\nDescription: ${package} of the dependency cache\nVersion: 0\n"
+         "Cflags: -I${prefix}/include ${cflags}\nLibs: -L${prefix}/lib -l${lib}\n")
+  endforeach()
+  set(ENV{PKG_CONFIG_LIBDIR} ${pc_dir})
+  set(ENV{PKG_CONFIG_PATH} "")
 endif()
 
 # GoogleTest from its sources, under the names find_package(GTest) gives on Linux.
