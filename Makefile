@@ -19,8 +19,10 @@ configure: bootstrap
 build: configure
 	cmake --build $(BUILD_DEBUG) -j $(JOBS)
 
+# The Linux suite, then the Windows suite (cross-built, under Wine).
 test: build
 	cd $(BUILD_DEBUG) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) test-windows
 
 demo: bootstrap
 	scripts/demo
@@ -38,7 +40,7 @@ fuzz: bootstrap
 screenshots: bootstrap
 	scripts/screenshots
 
-# The Windows build (cross-compiled, its tests under Wine); not yet part of `make test`.
+# The Windows build (cross-compiled, its tests under Wine); `make test` ends with it.
 bootstrap-windows:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap-windows; else sudo scripts/bootstrap-windows; fi
 
