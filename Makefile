@@ -3,10 +3,12 @@ BUILD_DEBUG   ?= build/debug
 BUILD_RELEASE ?= build/release
 BUILD_FUZZ    ?= build/fuzz
 BUILD_CHECK   ?= build/release-check
+BUILD_WINDOWS ?= build/windows
 JOBS          ?= $(shell nproc)
 CMAKE_FLAGS   ?=
 
-.PHONY: test demo bootstrap configure build release-check bench fuzz screenshots clean
+.PHONY: test demo bootstrap configure build release-check bench fuzz screenshots clean \
+        bootstrap-windows windows test-windows
 
 bootstrap:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
@@ -18,8 +20,11 @@ configure: bootstrap
 build: configure
 	cmake --build $(BUILD_DEBUG) -j $(JOBS)
 
+# The Linux suite, a Release build with warnings as errors, then the Windows
+# suite (cross-built, under Wine).
 test: build release-check
 	cd $(BUILD_DEBUG) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) test-windows
 
 # The Release build once with warnings as errors (its optimiser warns where the
 # Debug build does not), benchmarks included; its tests are not run, except that
@@ -45,6 +50,19 @@ fuzz: bootstrap
 
 screenshots: bootstrap
 	scripts/screenshots
+
+# The Windows build (cross-compiled, its tests under Wine); `make test` ends with it.
+bootstrap-windows:
+	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap-windows; else sudo scripts/bootstrap-windows; fi
+
+windows: bootstrap-windows
+	deps=$$(scripts/windows-deps) && \
+	cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DVORNEL_WERROR=ON -DVORNEL_WINDOWS_DEPS="$$deps" $(CMAKE_FLAGS)
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
+
+test-windows: windows
+	cd $(BUILD_WINDOWS) && ctest --output-on-failure -j $(JOBS) --timeout 1200
 
 clean:
 	rm -rf build

@@ -29,6 +29,19 @@ function(vornel_add_test name)
     # Through env(1): a list value would not survive the test-property forwarding.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${T_ENVIRONMENT}")
   endif()
+  if(WIN32)
+    # Under Wine: the program runs once with GoogleTest's own runner (one start of
+    # Wine for all its cases), in the private prefix of the build.
+    add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+             wine $<TARGET_FILE:${name}>)
+    math(EXPR whole "${T_TIMEOUT} * 5")
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole} FIXTURES_REQUIRED wineprefix
+                                            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    if(T_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    return()
+  endif()
   include(GoogleTest)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

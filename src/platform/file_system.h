@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace vornel {
+#include "native_path.h"
 
-inline constexpr char16_t PathDelimiter = u'/';
+namespace vornel {
 
 bool FileExists(const std::u16string& path);        // a file that is not a folder
 bool DirectoryExists(const std::u16string& path);   // a folder (links followed)

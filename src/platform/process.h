@@ -33,6 +33,8 @@ class TChildProcess {
   explicit TChildProcess(pid_t pid) : FPid(pid) {}
 
   pid_t FPid;
+  // The system's handle of the child where it has one beside the id (Windows).
+  void* FNativeHandle = nullptr;
   bool FEnded = false;
   std::uint32_t FExitCode = STILL_ACTIVE;
 };

@@ -1,10 +1,9 @@
 #include "transport/anti_freeze.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 
+#include "platform/main_thread.h"
 #include "transport/socket/net_exception.h"
 
 namespace vornel {
@@ -15,13 +14,6 @@ namespace {
 std::atomic<TNetAntiFreezeBase*>& GAntiFreeze() {
   static std::atomic<TNetAntiFreezeBase*> instance{nullptr};
   return instance;
-}
-
-// Asked before every wait and between the chunks of a stream, so the answer is
-// kept per thread instead of asking the kernel each time.
-bool IsMainThread() {
-  thread_local const bool main = gettid() == getpid();
-  return main;
 }
 
 }  // namespace

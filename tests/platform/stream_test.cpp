@@ -13,6 +13,7 @@
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "support/temp_dir.h"
+#include "system_texts.h"
 
 namespace vornel {
 namespace {
@@ -120,15 +121,15 @@ TEST(FileStreamTest, FailuresCarryThePathAndThePlatformsText) {
     TFileStream s(dir.Join("missing/a.txt"), fmCreate);
     FAIL() << "created a file in a missing folder";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message(), u"Cannot create file \"" + dir.Join("missing/a.txt") +
-                               u"\". No such file or directory");
+    EXPECT_EQ(e.Message(), u"Cannot create file \"" + dir.Join("missing/a.txt") + u"\". " +
+                               testing::MissingFolderText());
   }
   try {
     TFileStream s(dir.Join("none.txt"), fmOpenRead);
     FAIL() << "opened a missing file";
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(),
-              u"Cannot open file \"" + dir.Join("none.txt") + u"\". No such file or directory");
+              u"Cannot open file \"" + dir.Join("none.txt") + u"\". " + testing::MissingFileText());
   }
   EXPECT_THROW(TFileStream(FromUtf8(dir.Path().string()), fmOpenRead), EFOpenError);
 }

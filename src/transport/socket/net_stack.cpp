@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "transport/socket/native_stack.h"
 #include "transport/socket/net_exception.h"
-#include "transport/socket/net_stack_posix.h"
 #include "transport/socket/socket_error.h"
 #include "transport/socket/stack_exceptions.h"
 
@@ -13,10 +13,10 @@ namespace vornel {
 namespace {
 
 struct TStackState {
-  std::mutex Lock;                                      // GStackCriticalSection
-  std::unique_ptr<TNetStack> Stack;                     // GStack
-  TNetStackClass StackClass = &TNetStackPosix::Create;  // GStackClass
-  int InstanceCount = 0;                                // GInstanceCount
+  std::mutex Lock;                                 // GStackCriticalSection
+  std::unique_ptr<TNetStack> Stack;                // GStack
+  TNetStackClass StackClass = &CreateNativeStack;  // GStackClass
+  int InstanceCount = 0;                           // GInstanceCount
 };
 
 TStackState& State() {

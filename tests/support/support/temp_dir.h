@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,15 @@ namespace vornel::testing {
 
 class TTempDir {
  public:
+  // A new folder of a random name in the system's temporary folder, another name
+  // tried while one is taken (mkdtemp's rule, with the standard library only).
   TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vornel-test-XXXXXX").string();
-    FPath = ::mkdtemp(pattern.data());
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    do {
+      FPath = base / ("vornel-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(FPath));
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all);
   }
   ~TTempDir() {
     std::error_code ignored;
@@ -29,7 +36,10 @@ class TTempDir {
 
   const std::filesystem::path& Path() const { return FPath; }
   // The path of a name inside the folder, as the system's text.
-  std::u16string Join(const std::string& name) const { return FromUtf8((FPath / name).string()); }
+  std::u16string Join(const std::string& name) const {
+    const std::u8string text = (FPath / name).u8string();
+    return FromUtf8(std::string(text.begin(), text.end()));
+  }
 
  private:
   std::filesystem::path FPath;
@@ -42,9 +52,11 @@ inline std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path
                                    std::istreambuf_iterator<char>());
 }
 
-inline void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+inline void WriteFileBytes(const std::filesystem::path& path,
+                           const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace vornel::testing

@@ -85,35 +85,4 @@ bool SetFilePermissions(const std::u16string& path, unsigned mode) {
   return ::chmod(ToUtf8(path).c_str(), static_cast<mode_t>(mode & 0777)) == 0;
 }
 
-std::u16string ExtractFilePath(std::u16string_view path) {
-  const auto pos = path.rfind(PathDelimiter);
-  return pos == std::u16string_view::npos ? std::u16string()
-                                          : std::u16string(path.substr(0, pos + 1));
-}
-
-std::u16string ExtractFileName(std::u16string_view path) {
-  const auto pos = path.rfind(PathDelimiter);
-  return std::u16string(pos == std::u16string_view::npos ? path : path.substr(pos + 1));
-}
-
-std::u16string ExtractFileExt(std::u16string_view path) {
-  const std::u16string name = ExtractFileName(path);
-  const auto pos = name.rfind(u'.');
-  return pos == std::u16string::npos ? std::u16string() : name.substr(pos);
-}
-
-std::u16string IncludeTrailingPathDelimiter(std::u16string_view path) {
-  std::u16string out(path);
-  if (out.empty() || out.back() != PathDelimiter)
-    out.push_back(PathDelimiter);
-  return out;
-}
-
-std::u16string ExcludeTrailingPathDelimiter(std::u16string_view path) {
-  std::u16string out(path);
-  while (out.size() > 1 && out.back() == PathDelimiter)
-    out.pop_back();
-  return out;
-}
-
 }  // namespace vornel

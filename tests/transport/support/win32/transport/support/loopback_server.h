@@ -1,0 +1,196 @@
+// The Windows twin of the tests' loopback TCP server (the build puts this folder
+// ahead of the POSIX one): the same interface on raw WinSock calls, so that it
+// shares nothing with the code under test. Each accepted connection runs a script
+// on the server's thread. Socket handles are kept as int, as the layer keeps them.
+#pragma once
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vornel::test {
+
+// WinSock is started for the test program's whole run.
+inline void StartWinSock() {
+  static const bool started = [] {
+    WSADATA data{};
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  (void)started;
+}
+
+inline SOCKET AsSocket(int fd) {
+  return static_cast<SOCKET>(static_cast<std::intptr_t>(fd));
+}
+
+inline void CloseFd(int fd) {
+  ::closesocket(AsSocket(fd));
+}
+
+// A listening socket on 127.0.0.1 with an ephemeral port (or the one given).
+inline int ListenLoopback(std::uint16_t port = 0, int backlog = 16) {
+  StartWinSock();
+  const SOCKET handle = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (handle == INVALID_SOCKET)
+    throw std::runtime_error("socket");
+  const int fd = static_cast<int>(static_cast<std::intptr_t>(handle));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(handle, backlog) != 0) {
+    CloseFd(fd);
+    throw std::runtime_error("bind/listen");
+  }
+  return fd;
+}
+
+inline std::uint16_t LocalPort(int fd) {
+  sockaddr_in address{};
+  int length = sizeof address;
+  ::getsockname(AsSocket(fd), reinterpret_cast<sockaddr*>(&address), &length);
+  return ntohs(address.sin_port);
+}
+
+// What a script does with its accepted connection.
+class TPeer {
+ public:
+  explicit TPeer(int fd) : FFd(fd) {}
+  int Fd() const { return FFd; }
+
+  void Send(const std::string& bytes) { Send(bytes.data(), bytes.size()); }
+  void Send(const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+      const int n =
+          ::send(AsSocket(FFd), p, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
+      if (n <= 0)
+        return;
+      p += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+  // Sends count bytes of a repeating pattern (byte i is i mod 251).
+  void SendPattern(std::size_t count, std::size_t first = 0) {
+    std::vector<char> chunk(65536);
+    while (count > 0) {
+      const std::size_t n = std::min(count, chunk.size());
+      for (std::size_t i = 0; i < n; ++i)
+        chunk[i] = static_cast<char>((first + i) % 251);
+      Send(chunk.data(), n);
+      first += n;
+      count -= n;
+    }
+  }
+  // Sends and waits until the peer has taken the bytes off the wire, so the next
+  // piece arrives in a receive of its own.
+  void SendSeparately(const std::string& bytes) {
+    Send(bytes);
+    Pause(50);
+  }
+  static void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  // Reads until count bytes arrived or the peer closed; returns what arrived.
+  std::string Receive(std::size_t count) {
+    std::string data;
+    char buffer[4096];
+    while (data.size() < count) {
+      const int n = ::recv(AsSocket(FFd), buffer,
+                           static_cast<int>(std::min(sizeof buffer, count - data.size())), 0);
+      if (n <= 0)
+        break;
+      data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return data;
+  }
+  // Waits until the peer closes (or ms pass); true when it closed.
+  bool WaitForClose(int ms) {
+    WSAPOLLFD entry{AsSocket(FFd), POLLRDNORM, 0};
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char buffer[4096];
+    while (std::chrono::steady_clock::now() < end) {
+      if (::WSAPoll(&entry, 1, 20) > 0) {
+        const int n = ::recv(AsSocket(FFd), buffer, sizeof buffer, 0);
+        if (n <= 0)
+          return true;
+      }
+    }
+    return false;
+  }
+  // An abortive close: the peer sees a reset.
+  void Reset() {
+    linger option{1, 0};
+    ::setsockopt(AsSocket(FFd), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&option),
+                 sizeof option);
+    Close();
+  }
+  void Close() {
+    if (FFd >= 0)
+      CloseFd(FFd);
+    FFd = -1;
+  }
+
+ private:
+  int FFd;
+};
+
+using TScript = std::function<void(TPeer&)>;
+
+// Accepts connections one after the other and runs the script on each; the
+// connection is closed when the script returns.
+class TLoopbackServer {
+ public:
+  explicit TLoopbackServer(TScript script)
+      : FListener(ListenLoopback()), FScript(std::move(script)) {
+    FPort = LocalPort(FListener);
+    FThread = std::thread([this] { Run(); });
+  }
+  ~TLoopbackServer() {
+    FStop = true;
+    FThread.join();
+    CloseFd(FListener);
+  }
+  TLoopbackServer(const TLoopbackServer&) = delete;
+  TLoopbackServer& operator=(const TLoopbackServer&) = delete;
+
+  std::uint16_t Port() const { return FPort; }
+  int Accepted() const { return FAccepted; }
+
+ private:
+  void Run() {
+    // Connections still queued when the server is told to stop are served first.
+    for (;;) {
+      WSAPOLLFD entry{AsSocket(FListener), POLLRDNORM, 0};
+      if (::WSAPoll(&entry, 1, 20) <= 0) {
+        if (FStop)
+          return;
+        continue;
+      }
+      const SOCKET accepted = ::accept(AsSocket(FListener), nullptr, nullptr);
+      if (accepted == INVALID_SOCKET)
+        continue;
+      const int fd = static_cast<int>(static_cast<std::intptr_t>(accepted));
+      ++FAccepted;
+      TPeer peer(fd);
+      FScript(peer);
+      peer.Close();
+    }
+  }
+
+  int FListener;
+  std::uint16_t FPort = 0;
+  TScript FScript;
+  std::atomic<bool> FStop{false};
+  std::atomic<int> FAccepted{0};
+  std::thread FThread;
+};
+
+}  // namespace vornel::test
