@@ -145,14 +145,14 @@ void TDownloadStep::B_StornoDownClick() {
   FState.DownloadAborted = true;
 }
 
-void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t AWorkCountMax) {
+void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t workCountMax) {
   FView.SetLabelText(TControl::HTMText_InfoDown, BeginStatusText(FState.ZIP_FileName));
   FView.SetVisible(TControl::B_StornoDown, true);
   FView.PumpMessages();
   FState.ABSTime = Clock();
-  FState.ABSize = MegabytesOf(AWorkCountMax);
-  const std::int32_t maximum = AWorkCountMax > 0
-                                   ? static_cast<std::int32_t>(KilobytesOf(AWorkCountMax))
+  FState.ABSize = MegabytesOf(workCountMax);
+  const std::int32_t maximum = workCountMax > 0
+                                   ? static_cast<std::int32_t>(KilobytesOf(workCountMax))
                                    : FState.BytesToTransfer;
   FView.SetProgressMax(TControl::ArPB_Down, maximum);
   TTaskbar& taskbar = FView.Taskbar();
@@ -161,11 +161,11 @@ void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t AWorkCou
   FState.AverageSpeed = 0;
 }
 
-void TDownloadStep::NetHTTP_InstallSetWork(TWorkMode AWorkMode, std::int64_t AWorkCount) {
-  const std::int64_t kb = KilobytesOf(AWorkCount);
+void TDownloadStep::NetHTTP_InstallSetWork(TWorkMode workMode, std::int64_t workCount) {
+  const std::int64_t kb = KilobytesOf(workCount);
   const double elapsed = ElapsedSeconds(FState.ABSTime, Clock());
   FState.AverageSpeed = AverageSpeedOf(kb, elapsed, FState.AverageSpeed);
-  if (AWorkMode == wmRead) {
+  if (workMode == wmRead) {
     FView.SetLabelText(
         TControl::HTMText_InfoDown,
         TransferStatusText(FState.ZIP_FileName, FState.ABSize, FState.AverageSpeed,

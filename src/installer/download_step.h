@@ -42,9 +42,9 @@ class TDownloadStep {
   // "Storno" of page 0: closes the connection and marks the download cancelled.
   void B_StornoDownClick();
 
-  void NetHTTP_InstallSetWorkBegin(TWorkMode AWorkMode, std::int64_t AWorkCountMax);
-  void NetHTTP_InstallSetWork(TWorkMode AWorkMode, std::int64_t AWorkCount);
-  void NetHTTP_InstallSetWorkEnd(TWorkMode AWorkMode);
+  void NetHTTP_InstallSetWorkBegin(TWorkMode workMode, std::int64_t workCountMax);
+  void NetHTTP_InstallSetWork(TWorkMode workMode, std::int64_t workCount);
+  void NetHTTP_InstallSetWorkEnd(TWorkMode workMode);
 
  private:
   // The address of the identity's row, with ZIP_FileName and CilDataFile set.
