@@ -293,7 +293,7 @@ bool TNetCustomHTTP::AnswerChallenge(std::unique_ptr<TNetAuthentication>& VAuthe
       return false;
     VAuthentication = authClass();
   }
-  if (!AOnAuthorization && http_text::Trim(VPassword).empty())
+  if (!AOnAuthorization && Trim(VPassword).empty())
     return false;
 
   TNetAuthentication& authentication = *VAuthentication;
@@ -884,7 +884,7 @@ void TNetCustomHTTP::ReadCounted(TStream* ATarget, std::int64_t ACount) {
 
 std::int32_t TNetCustomHTTP::ChunkSize() {
   std::u16string line = InternalReadLn();
-  line = http_text::Trim(http_text::Fetch(line, u";"));
+  line = Trim(http_text::Fetch(line, u";"));
   const std::optional<std::int64_t> size = http_text::ParseHex(line);
   // Not a number is no last chunk: what follows would be read as trailers.
   if (!size || *size > INT32_MAX) {

@@ -90,10 +90,8 @@ std::u16string TDownloadStep::PrepareTarget() {
   const std::u16string tempFolder = FTempFolder;
   std::u16string address;
   FState.CilDataFile = tempFolder;
-  for (const TProduct& product : ProductTable()) {
-    if (product.Identity != FState.IDApp)
-      continue;
-    address = u"https://" + Host + std::u16string(product.DownloadPath);
+  if (const TProduct* product = FindProduct(FState.IDApp)) {
+    address = u"https://" + Host + std::u16string(product->DownloadPath);
     FState.ZIP_FileName = SetFileNameFromAddress(address);
     FState.CilDataFile += FState.ZIP_FileName;
   }

@@ -3,22 +3,13 @@
 #include <cstring>
 
 #include "platform/file_stream.h"
+#include "platform/text.h"
 #include "transport/io_handler.h"
 #include "transport/net_exceptions.h"
 
 namespace vornel {
 
 namespace {
-
-std::u16string Trim(const std::u16string& AText) {
-  std::size_t begin = 0;
-  std::size_t end = AText.size();
-  while (begin < end && AText[begin] <= u' ')
-    ++begin;
-  while (end > begin && AText[end - 1] <= u' ')
-    --end;
-  return AText.substr(begin, end - begin);
-}
 
 class ENetMaxCapturedLinesExceeded : public ENetException {
  public:
