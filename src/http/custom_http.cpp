@@ -6,6 +6,7 @@
 #include "http/charset.h"
 #include "http/request_preparation.h"
 #include "http/text_helpers.h"
+#include "platform/scoped_value.h"
 #include "platform/text.h"
 #include "transport/io_handler_registry.h"
 #include "transport/net_exceptions.h"
@@ -30,22 +31,6 @@ bool IsChunked(const TNetHTTPResponse& response) {
 bool IsMultipart(const TNetHTTPResponse& response) {
   return http_text::StartsWithNoCase(MediaTypeOf(response.ContentType), u"multipart/");
 }
-
-// Puts a stream pointer back when the scope ends.
-class TContentStreamSwap {
- public:
-  TContentStreamSwap(TNetHTTPResponse& response, TStream* replacement)
-      : FResponse(response), FSaved(response.ContentStream) {
-    response.ContentStream = replacement;
-  }
-  ~TContentStreamSwap() { FResponse.ContentStream = FSaved; }
-  TContentStreamSwap(const TContentStreamSwap&) = delete;
-  TContentStreamSwap& operator=(const TContentStreamSwap&) = delete;
-
- private:
-  TNetHTTPResponse& FResponse;
-  TStream* FSaved;
-};
 
 enum class TParseForm { None, Html, Xml };
 
@@ -168,13 +153,7 @@ void TNetCustomHTTP::Post(const std::u16string& AURL, TStream& ASource, TStream&
   }
   if (Connected())
     Disconnect();
-  const TNetHTTPProtocolVersion original = ProtocolVersion;
-  ProtocolVersion = pv1_0;
-  struct TRestore {
-    TNetCustomHTTP& Http;
-    TNetHTTPProtocolVersion Version;
-    ~TRestore() { Http.ProtocolVersion = Version; }
-  } restore{*this, original};
+  const TScopedValue version(ProtocolVersion, pv1_0);
   DoRequest(u"POST", AURL, &ASource, &AResponseContent);
 }
 
@@ -587,17 +566,22 @@ void TNetCustomHTTP::RetrieveHeaders(TNetHTTPResponse& AResponse) {
       std::u16string line = InternalReadLn();
       if (line.empty())
         break;
-      if (MaxHeaderLines > 0 && ++count > MaxHeaderLines) {
-        throw ENetHTTPMalformedResponse(
-            u"The response has more than " + IntToText(MaxHeaderLines) + u" header lines.",
-            AResponse.ResponseCode());
-      }
-      AResponse.RawHeaders.Add(std::move(line));
+      AddHeaderLine(AResponse, count, std::move(line));
     }
   } catch (const ENetConnClosedGracefully&) {
     Disconnect();
   }
   AResponse.ProcessHeaders();
+}
+
+void TNetCustomHTTP::AddHeaderLine(TNetHTTPResponse& AResponse, std::int32_t& VCount,
+                                   std::u16string ALine) {
+  if (MaxHeaderLines > 0 && ++VCount > MaxHeaderLines) {
+    throw ENetHTTPMalformedResponse(
+        u"The response has more than " + IntToText(MaxHeaderLines) + u" header lines.",
+        AResponse.ResponseCode());
+  }
+  AResponse.RawHeaders.Add(std::move(ALine));
 }
 
 TNetHTTPWhatsNext TNetCustomHTTP::ProcessResponse(TNetHTTPRequest& ARequest,
@@ -702,7 +686,7 @@ void TNetCustomHTTP::CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse&
   if (raise)
     errorBody = std::make_unique<TMemoryStream>();
   {
-    TContentStreamSwap swap(AResponse,
+    const TScopedValue swap(AResponse.ContentStream,
                             (raise || discard) ? errorBody.get() : AResponse.ContentStream);
     try {
       if (ShouldRead(ARequest, AResponse))
@@ -720,7 +704,7 @@ void TNetCustomHTTP::CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse&
 }
 
 void TNetCustomHTTP::DiscardContent(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse) {
-  TContentStreamSwap swap(AResponse, nullptr);
+  const TScopedValue swap(AResponse.ContentStream, nullptr);
   try {
     if (ShouldRead(ARequest, AResponse))
       ReadResult(AResponse);
@@ -772,7 +756,7 @@ void TNetCustomHTTP::ReadResult(TNetHTTPResponse& AResponse) {
   if (form != TParseForm::None && !dynamic_cast<TMemoryStream*>(target)) {
     parseBuffer = std::make_unique<TMemoryStream>();
   }
-  TContentStreamSwap swap(AResponse, parseBuffer ? parseBuffer.get() : target);
+  const TScopedValue swap(AResponse.ContentStream, parseBuffer ? parseBuffer.get() : target);
   TStream* const into = AResponse.ContentStream;
   const std::int64_t scanStart = into ? into->Position() : 0;
 
@@ -923,14 +907,8 @@ void TNetCustomHTTP::ReadChunked(TNetHTTPResponse& AResponse, TStream* ATarget) 
         u" bytes in complete chunks.");
   }
   std::int32_t count = static_cast<std::int32_t>(AResponse.RawHeaders.Count());
-  for (std::u16string line = InternalReadLn(); !line.empty(); line = InternalReadLn()) {
-    if (MaxHeaderLines > 0 && ++count > MaxHeaderLines) {
-      throw ENetHTTPMalformedResponse(
-          u"The response has more than " + IntToText(MaxHeaderLines) + u" header lines.",
-          AResponse.ResponseCode());
-    }
-    AResponse.RawHeaders.Add(std::move(line));
-  }
+  for (std::u16string line = InternalReadLn(); !line.empty(); line = InternalReadLn())
+    AddHeaderLine(AResponse, count, std::move(line));
 }
 
 void TNetCustomHTTP::ReadMIME(TNetHTTPResponse& AResponse, TStream* ATarget) {

@@ -157,6 +157,9 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   std::u16string InternalReadLn();
   void ReadStatusAndHeaders(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
   void RetrieveHeaders(TNetHTTPResponse& AResponse);
+  // Adds a header line (of the head or of a chunked body's trailer), counting it
+  // in VCount against MaxHeaderLines.
+  void AddHeaderLine(TNetHTTPResponse& AResponse, std::int32_t& VCount, std::u16string ALine);
   TNetHTTPWhatsNext ProcessResponse(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
                                     TNetIgnoreReplies AIgnoreReplies);
   void CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,

@@ -127,12 +127,7 @@ void TDownloadStep::ReturnToIdle() {
   FView.SetVisible(TControl::ArPB_Down, false);
   FView.SetBusyCursor(false);
   // A failure before or inside the body leaves the bar and the taskbar clean.
-  FView.SetProgressPosition(TControl::ArPB_Down, 0);
-  TTaskbar& taskbar = FView.Taskbar();
-  taskbar.SetProgressState(tbpsNone);
-  taskbar.SetProgressValue(0);
-  taskbar.SetProgressMaxValue(0);
-  taskbar.SetToolTip(u"");
+  ClearProgress();
   FState.DownloadActive = false;
   FView.SetEnabled(TControl::B_StartK1, true);
 }
@@ -180,6 +175,10 @@ void TDownloadStep::NetHTTP_InstallSetWorkEnd(TWorkMode) {
   FState.BytesToTransfer = 0;
   FView.SetLabelText(TControl::HTMText_InfoDown, EndStatusText(FState.ZIP_FileName));
   FState.AverageSpeed = 0;
+  ClearProgress();
+}
+
+void TDownloadStep::ClearProgress() {
   FView.SetProgressPosition(TControl::ArPB_Down, 0);
   TTaskbar& taskbar = FView.Taskbar();
   taskbar.SetProgressState(tbpsNone);

@@ -52,6 +52,8 @@ class TDownloadStep {
   void Download(const std::u16string& address);
   // Back to idle on page 0: after the GET returned, a cancel, or a failure.
   void ReturnToIdle();
+  // The page's bar at 0 and the taskbar button without progress.
+  void ClearProgress();
 
   TInstallerState& FState;
   TInstallerView& FView;

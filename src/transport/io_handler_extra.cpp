@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file_stream.h"
+#include "platform/scoped_value.h"
 #include "platform/text.h"
 #include "transport/io_handler.h"
 #include "transport/net_exceptions.h"
@@ -30,13 +31,7 @@ std::u16string TNetIOHandler::ReadLnRFC(bool& VMsgEnd, const std::u16string& ALi
 std::u16string TNetIOHandler::ReadLnSplit(bool& AWasSplit, const std::u16string& ATerminator,
                                           int ATimeout, int AMaxLineLength,
                                           TNetEncoding AByteEncoding) {
-  const TNetMaxLineAction saved = FMaxLineAction;
-  FMaxLineAction = maSplit;
-  struct TRestore {
-    TNetIOHandler& Handler;
-    TNetMaxLineAction Action;
-    ~TRestore() { Handler.FMaxLineAction = Action; }
-  } restore{*this, saved};
+  const TScopedValue splitting(FMaxLineAction, maSplit);
   std::u16string line = ReadLn(ATerminator, ATimeout, AMaxLineLength, AByteEncoding);
   AWasSplit = FReadLnSplit;
   return line;
