@@ -169,6 +169,7 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   bool ShouldRead(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
   bool PendingData(int ATimeout);
   void ReadResult(TNetHTTPResponse& AResponse);
+  // The body framings (body_framing.cpp).
   void ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget);
   // A counted read; a memory stream is filled piece by piece instead of being
   // enlarged to the declared count first.
