@@ -29,7 +29,7 @@ namespace {
 
 using namespace vornel;
 
-using bench::TDiscardStream;
+using testing::TDiscardStream;
 
 struct TSample {
   double Wall;  // seconds

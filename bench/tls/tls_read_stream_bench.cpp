@@ -29,7 +29,7 @@
 namespace vornel {
 namespace {
 
-using bench::TDiscardStream;
+using testing::TDiscardStream;
 
 // Accepts one connection per run and sends `bytes` bytes through TLS.
 class TServer {

@@ -19,7 +19,7 @@ namespace {
 
 using namespace vornel;
 
-using bench::TDiscardStream;
+using testing::TDiscardStream;
 
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();

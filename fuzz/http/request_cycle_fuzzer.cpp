@@ -7,32 +7,9 @@
 
 #include "http/custom_http.h"
 #include "memory_io_handler.h"
+#include "support/discard_stream.h"
 
-namespace {
-
-// Counts what it is given and keeps none of it; setting the size changes nothing.
-class TDiscardStream : public vornel::TStream {
- public:
-  std::int64_t Read(void*, std::int64_t) override { return 0; }
-  std::int64_t Write(const void*, std::int64_t count) override {
-    FPosition += count;
-    return count;
-  }
-  std::int64_t Seek(std::int64_t offset, vornel::TSeekOrigin origin) override {
-    if (origin == vornel::soBeginning)
-      FPosition = offset;
-    if (origin == vornel::soCurrent)
-      FPosition += offset;
-    return FPosition;
-  }
-  std::int64_t Size() override { return FPosition; }
-  void SetSize(std::int64_t) override {}
-
- private:
-  std::int64_t FPosition = 0;
-};
-
-}  // namespace
+using vornel::testing::TDiscardStream;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1)

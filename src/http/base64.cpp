@@ -1,6 +1,6 @@
 #include "http/base64.h"
 
-#include "http/text_helpers.h"
+#include "platform/text.h"
 
 namespace vornel {
 
@@ -44,7 +44,7 @@ std::u16string Base64Encode(const TBytes& bytes) {
 }
 
 std::optional<TBytes> Base64Decode(std::u16string_view input) {
-  const std::u16string text = http_text::Trim(input);
+  const std::u16string text = Trim(input);
   std::size_t end = text.size();
   while (end > 0 && text[end - 1] == u'=' && text.size() - end < 2)
     --end;

@@ -3,13 +3,14 @@
 #include "http/base64.h"
 #include "http/charset.h"
 #include "http/text_helpers.h"
+#include "platform/text.h"
 
 namespace vornel {
 
 namespace {
 
 std::u16string Unquoted(std::u16string_view text) {
-  std::u16string value = http_text::Trim(text);
+  std::u16string value = Trim(text);
   if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
     value = value.substr(1, value.size() - 2);
   return value;
@@ -28,7 +29,7 @@ TNetAuthWhatsNext TNetBasicAuthentication::DoNext() {
   while (!parameters.empty()) {
     const std::u16string parameter = http_text::Fetch(parameters, u", ");
     const auto equals = parameter.find(u'=');
-    const std::u16string name = http_text::Trim(parameter.substr(0, equals));
+    const std::u16string name = Trim(parameter.substr(0, equals));
     if (!name.empty() && equals != std::u16string::npos)
       Params.SetValue(name, Unquoted(parameter.substr(equals + 1)));
   }

@@ -95,13 +95,13 @@ TMetaHTTPEquiv ScanMetaHTTPEquiv(const std::uint8_t* data, std::size_t size) {
       return it == attributes.end() ? nullptr : &it->second;
     };
     if (const std::string* charset = find("charset")) {
-      result.CharSet = http_text::Trim(http_text::FromAscii(*charset));
+      result.CharSet = Trim(http_text::FromAscii(*charset));
     }
     const std::string* equiv = find("http-equiv");
     const std::string* content = find("content");
     if (equiv && content && !equiv->empty()) {
-      const std::u16string name = http_text::Trim(http_text::FromAscii(*equiv));
-      const std::u16string value = http_text::Trim(http_text::FromAscii(*content));
+      const std::u16string name = Trim(http_text::FromAscii(*equiv));
+      const std::u16string value = Trim(http_text::FromAscii(*content));
       result.Fields.emplace_back(name, value);
       if (SameTextAscii(name, u"Content-Type")) {
         if (std::u16string charset = ExtractHeaderSubItem(value, u"charset"); !charset.empty()) {

@@ -52,7 +52,7 @@ std::u16string DefaultCharSetOf(std::u16string_view mediaType) {
 
 std::u16string DecodeWithCharSet(std::u16string_view charset, const std::uint8_t* data,
                                  std::size_t size) {
-  const std::u16string name = http_text::Trim(charset);
+  const std::u16string name = Trim(charset);
   for (const TCharSetName& known : kCharSets) {
     if (!SameTextAscii(known.Name, name))
       continue;
@@ -75,7 +75,7 @@ std::u16string DecodeWithCharSet(std::u16string_view charset, const std::uint8_t
 }
 
 TBytes EncodeWithCharSet(std::u16string_view charset, std::u16string_view text) {
-  const std::u16string name = http_text::Trim(charset);
+  const std::u16string name = Trim(charset);
   int codePage = 0;
   for (const TCharSetName& known : kCharSets) {
     if (SameTextAscii(known.Name, name)) {

@@ -13,8 +13,6 @@ namespace vornel {
 
 namespace {
 
-using http_text::Trim;
-
 constexpr double kSecondsPerDay = 86400.0;
 
 // A value as the cookie rules read it: trimmed; a leading double quote dropped

@@ -157,6 +157,9 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   std::u16string InternalReadLn();
   void ReadStatusAndHeaders(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
   void RetrieveHeaders(TNetHTTPResponse& AResponse);
+  // Adds a header line (of the head or of a chunked body's trailer), counting it
+  // in VCount against MaxHeaderLines.
+  void AddHeaderLine(TNetHTTPResponse& AResponse, std::int32_t& VCount, std::u16string ALine);
   TNetHTTPWhatsNext ProcessResponse(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
                                     TNetIgnoreReplies AIgnoreReplies);
   void CheckException(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse,
@@ -166,6 +169,7 @@ class TNetCustomHTTP : public TNetTCPClientCustom {
   bool ShouldRead(TNetHTTPRequest& ARequest, TNetHTTPResponse& AResponse);
   bool PendingData(int ATimeout);
   void ReadResult(TNetHTTPResponse& AResponse);
+  // The body framings (body_framing.cpp).
   void ReadBody(TNetHTTPResponse& AResponse, TStream* ATarget);
   // A counted read; a memory stream is filled piece by piece instead of being
   // enlarged to the declared count first.

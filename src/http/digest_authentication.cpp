@@ -23,7 +23,7 @@ std::vector<std::pair<std::u16string, std::u16string>> ChallengePairs(std::u16st
     const std::size_t nameStart = at;
     while (at < text.size() && text[at] != u'=' && text[at] != u',')
       ++at;
-    const std::u16string name = http_text::Trim(text.substr(nameStart, at - nameStart));
+    const std::u16string name = Trim(text.substr(nameStart, at - nameStart));
     std::u16string value;
     if (at < text.size() && text[at] == u'=') {
       ++at;
@@ -43,7 +43,7 @@ std::vector<std::pair<std::u16string, std::u16string>> ChallengePairs(std::u16st
         const std::size_t valueStart = at;
         while (at < text.size() && text[at] != u',')
           ++at;
-        value = http_text::Trim(text.substr(valueStart, at - valueStart));
+        value = Trim(text.substr(valueStart, at - valueStart));
       }
     }
     if (!name.empty())
@@ -57,7 +57,7 @@ std::vector<std::u16string> SplitList(std::u16string_view text, char16_t separat
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find(separator, start), text.size());
-    if (std::u16string item = http_text::Trim(text.substr(start, end - start)); !item.empty())
+    if (std::u16string item = Trim(text.substr(start, end - start)); !item.empty())
       items.push_back(std::move(item));
     start = end + 1;
   }

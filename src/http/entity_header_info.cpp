@@ -12,7 +12,7 @@ namespace vornel {
 namespace {
 
 std::int64_t Int64Or(std::u16string_view text, std::int64_t fallback) {
-  return http_text::ParseInt64(http_text::Trim(text)).value_or(fallback);
+  return http_text::ParseInt64(Trim(text)).value_or(fallback);
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ void TNetEntityHeaderInfo::ProcessHeaders() {
 
   // A negative length cannot be honoured; taking it for "no length" would read the
   // rest of the connection into the body.
-  const std::u16string length = http_text::Trim(h.Value(u"Content-Length"));
+  const std::u16string length = Trim(h.Value(u"Content-Length"));
   const std::optional<std::int64_t> parsed = http_text::ParseInt64(length);
   if (parsed && *parsed < 0) {
     throw ENetHTTPMalformedResponse(u"Invalid Content-Length: " + length, -1);
@@ -82,7 +82,7 @@ void TNetEntityHeaderInfo::ProcessHeaders() {
   Date = date.empty() ? Now() : ParseHTTPDate(date).value_or(0);
   LastModified = ParseHTTPDate(h.Value(u"Last-Modified")).value_or(0);
   const std::u16string expires = h.Value(u"Expires");
-  if (const auto seconds = http_text::ParseInt64(http_text::Trim(expires))) {
+  if (const auto seconds = http_text::ParseInt64(Trim(expires))) {
     Expires = Now() + static_cast<double>(*seconds) / 86400.0;
   } else {
     Expires = ParseHTTPDate(expires).value_or(0);

@@ -15,7 +15,7 @@ std::u16string TNetEntityRange::Text() const {
 }
 
 void TNetEntityRanges::SetUnits(const std::u16string& units) {
-  const std::u16string trimmed = http_text::Trim(units);
+  const std::u16string trimmed = Trim(units);
   FUnits = trimmed.empty() ? u"bytes" : trimmed;
 }
 

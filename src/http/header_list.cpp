@@ -45,8 +45,8 @@ std::vector<std::u16string> SplitParams(std::u16string_view value) {
 TSubItem ParseSubItem(std::u16string_view part) {
   const std::size_t eq = part.find(u'=');
   if (eq == std::u16string_view::npos)
-    return {http_text::Trim(part), {}};
-  return {http_text::Trim(part.substr(0, eq)), http_text::Trim(part.substr(eq + 1))};
+    return {Trim(part), {}};
+  return {Trim(part.substr(0, eq)), Trim(part.substr(eq + 1))};
 }
 
 std::u16string Unquote(std::u16string_view text) {
@@ -138,10 +138,10 @@ std::u16string TNetHeaderList::ValueAt(std::size_t index) const {
   const std::u16string& line = FLines[index];
   const std::size_t colon = line.find(u':');
   std::u16string value = colon == std::u16string::npos ? std::u16string() : line.substr(colon + 1);
-  value = http_text::Trim(value);
+  value = Trim(value);
   const std::size_t end = EndOfEntry(index);
   for (std::size_t i = index + 1; i < end; ++i) {
-    const std::u16string more = http_text::Trim(FLines[i]);
+    const std::u16string more = Trim(FLines[i]);
     if (more.empty())
       continue;
     if (!value.empty())
@@ -185,7 +185,7 @@ void TNetHeaderList::SetValue(std::u16string_view name, std::u16string_view valu
 }
 
 std::u16string ExtractHeaderItem(std::u16string_view value) {
-  return http_text::Trim(SplitParams(value).front());
+  return Trim(SplitParams(value).front());
 }
 
 std::u16string ExtractHeaderSubItem(std::u16string_view value, std::u16string_view name) {
@@ -201,7 +201,7 @@ std::u16string ExtractHeaderSubItem(std::u16string_view value, std::u16string_vi
 std::u16string ReplaceHeaderSubItem(std::u16string_view value, std::u16string_view name,
                                     std::u16string_view subValue) {
   const std::vector<std::u16string> parts = SplitParams(value);
-  std::u16string result = http_text::Trim(parts.front());
+  std::u16string result = Trim(parts.front());
   bool replaced = false;
   for (std::size_t i = 1; i < parts.size(); ++i) {
     const TSubItem item = ParseSubItem(parts[i]);
@@ -214,7 +214,7 @@ std::u16string ReplaceHeaderSubItem(std::u16string_view value, std::u16string_vi
       replaced = true;
       text = item.Name + u"=" + Quote(subValue);
     } else {
-      text = http_text::Trim(parts[i]);
+      text = Trim(parts[i]);
     }
     result += u"; " + text;
   }

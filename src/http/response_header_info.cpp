@@ -55,7 +55,7 @@ std::int32_t TNetHTTPResponse::ResponseCode() {
   std::u16string rest = FResponseText;
   const std::size_t blank = rest.find(u' ');
   rest = blank == std::u16string::npos ? std::u16string() : rest.substr(blank + 1);
-  rest = http_text::Trim(rest);
+  rest = Trim(rest);
   std::u16string code = http_text::Fetch(rest, u" ");
   code = http_text::Fetch(code, u".");
   const auto value = http_text::ParseInt64(code);
@@ -67,8 +67,8 @@ std::int32_t TNetHTTPResponse::ResponseCode() {
 }
 
 bool TNetHTTPResponse::KeepAliveByHeaders(TNetHTTPProtocolVersion version) const {
-  const std::u16string connection = http_text::Trim(Connection);
-  const std::u16string proxy = http_text::Trim(ProxyConnection);
+  const std::u16string connection = Trim(Connection);
+  const std::u16string proxy = Trim(ProxyConnection);
   if (version == pv1_1) {
     return !SameTextAscii(connection, u"CLOSE") && !SameTextAscii(proxy, u"CLOSE");
   }

@@ -9,24 +9,6 @@ namespace vornel::http_text {
 
 namespace {
 
-bool IsTrimmed(char16_t c) {
-  return c <= u' ';
-}
-
-char16_t Lower(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? c + 32 : c;
-}
-
-bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i]))
-      return false;
-  }
-  return true;
-}
-
 int HexValue(char16_t c) {
   if (c >= u'0' && c <= u'9')
     return c - u'0';
@@ -39,29 +21,11 @@ int HexValue(char16_t c) {
 
 }  // namespace
 
-std::u16string Trim(std::u16string_view text) {
-  return TrimLeft(TrimRight(text));
-}
-
-std::u16string TrimLeft(std::u16string_view text) {
-  std::size_t start = 0;
-  while (start < text.size() && IsTrimmed(text[start]))
-    ++start;
-  return std::u16string(text.substr(start));
-}
-
-std::u16string TrimRight(std::u16string_view text) {
-  std::size_t end = text.size();
-  while (end > 0 && IsTrimmed(text[end - 1]))
-    --end;
-  return std::u16string(text.substr(0, end));
-}
-
 std::size_t FindNoCase(std::u16string_view text, std::u16string_view what) {
   if (what.size() > text.size())
     return npos;
   for (std::size_t i = 0; i + what.size() <= text.size(); ++i) {
-    if (EqualNoCase(text.substr(i, what.size()), what))
+    if (SameTextAscii(text.substr(i, what.size()), what))
       return i;
   }
   return npos;
@@ -72,12 +36,12 @@ bool ContainsNoCase(std::u16string_view text, std::u16string_view what) {
 }
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
 }
 
 bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
   return text.size() >= suffix.size() &&
-         EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+         SameTextAscii(text.substr(text.size() - suffix.size()), suffix);
 }
 
 std::optional<std::int64_t> ParseInt64(std::u16string_view text) {

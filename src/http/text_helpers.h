@@ -1,5 +1,6 @@
-// Small text operations shared by the HTTP client's parsers: trimming, searching
-// without regard to ASCII case, and reading numbers that may be malformed.
+// Small text operations shared by the HTTP client's parsers: searching without
+// regard to ASCII case and reading numbers that may be malformed (trimming is in
+// platform/text.h).
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,6 @@
 namespace vornel::http_text {
 
 inline constexpr std::size_t npos = std::u16string_view::npos;
-
-// Blanks and control characters (code units up to U+0020) at both ends go.
-std::u16string Trim(std::u16string_view text);
-std::u16string TrimLeft(std::u16string_view text);
-std::u16string TrimRight(std::u16string_view text);
 
 // Position of the first `what` in `text` without regard to ASCII case, or npos.
 std::size_t FindNoCase(std::u16string_view text, std::u16string_view what);

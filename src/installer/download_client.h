@@ -22,9 +22,9 @@ class TDownloadClient {
   // Closes the connection; a GET under way then ends (normally or by an exception).
   virtual void Disconnect() = 0;
 
-  std::function<void(TWorkMode AWorkMode, std::int64_t AWorkCountMax)> OnWorkBegin;
-  std::function<void(TWorkMode AWorkMode, std::int64_t AWorkCount)> OnWork;
-  std::function<void(TWorkMode AWorkMode)> OnWorkEnd;
+  std::function<void(TWorkMode workMode, std::int64_t workCountMax)> OnWorkBegin;
+  std::function<void(TWorkMode workMode, std::int64_t workCount)> OnWork;
+  std::function<void(TWorkMode workMode)> OnWorkEnd;
 };
 
 }  // namespace vornel

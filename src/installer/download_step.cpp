@@ -90,10 +90,8 @@ std::u16string TDownloadStep::PrepareTarget() {
   const std::u16string tempFolder = FTempFolder;
   std::u16string address;
   FState.CilDataFile = tempFolder;
-  for (const TProduct& product : ProductTable()) {
-    if (product.Identity != FState.IDApp)
-      continue;
-    address = u"https://" + Host + std::u16string(product.DownloadPath);
+  if (const TProduct* product = FindProduct(FState.IDApp)) {
+    address = u"https://" + Host + std::u16string(product->DownloadPath);
     FState.ZIP_FileName = SetFileNameFromAddress(address);
     FState.CilDataFile += FState.ZIP_FileName;
   }
@@ -129,12 +127,7 @@ void TDownloadStep::ReturnToIdle() {
   FView.SetVisible(TControl::ArPB_Down, false);
   FView.SetBusyCursor(false);
   // A failure before or inside the body leaves the bar and the taskbar clean.
-  FView.SetProgressPosition(TControl::ArPB_Down, 0);
-  TTaskbar& taskbar = FView.Taskbar();
-  taskbar.SetProgressState(tbpsNone);
-  taskbar.SetProgressValue(0);
-  taskbar.SetProgressMaxValue(0);
-  taskbar.SetToolTip(u"");
+  ClearProgress();
   FState.DownloadActive = false;
   FView.SetEnabled(TControl::B_StartK1, true);
 }
@@ -145,14 +138,14 @@ void TDownloadStep::B_StornoDownClick() {
   FState.DownloadAborted = true;
 }
 
-void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t AWorkCountMax) {
+void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t workCountMax) {
   FView.SetLabelText(TControl::HTMText_InfoDown, BeginStatusText(FState.ZIP_FileName));
   FView.SetVisible(TControl::B_StornoDown, true);
   FView.PumpMessages();
   FState.ABSTime = Clock();
-  FState.ABSize = MegabytesOf(AWorkCountMax);
-  const std::int32_t maximum = AWorkCountMax > 0
-                                   ? static_cast<std::int32_t>(KilobytesOf(AWorkCountMax))
+  FState.ABSize = MegabytesOf(workCountMax);
+  const std::int32_t maximum = workCountMax > 0
+                                   ? static_cast<std::int32_t>(KilobytesOf(workCountMax))
                                    : FState.BytesToTransfer;
   FView.SetProgressMax(TControl::ArPB_Down, maximum);
   TTaskbar& taskbar = FView.Taskbar();
@@ -161,11 +154,11 @@ void TDownloadStep::NetHTTP_InstallSetWorkBegin(TWorkMode, std::int64_t AWorkCou
   FState.AverageSpeed = 0;
 }
 
-void TDownloadStep::NetHTTP_InstallSetWork(TWorkMode AWorkMode, std::int64_t AWorkCount) {
-  const std::int64_t kb = KilobytesOf(AWorkCount);
+void TDownloadStep::NetHTTP_InstallSetWork(TWorkMode workMode, std::int64_t workCount) {
+  const std::int64_t kb = KilobytesOf(workCount);
   const double elapsed = ElapsedSeconds(FState.ABSTime, Clock());
   FState.AverageSpeed = AverageSpeedOf(kb, elapsed, FState.AverageSpeed);
-  if (AWorkMode == wmRead) {
+  if (workMode == wmRead) {
     FView.SetLabelText(
         TControl::HTMText_InfoDown,
         TransferStatusText(FState.ZIP_FileName, FState.ABSize, FState.AverageSpeed,
@@ -182,6 +175,10 @@ void TDownloadStep::NetHTTP_InstallSetWorkEnd(TWorkMode) {
   FState.BytesToTransfer = 0;
   FView.SetLabelText(TControl::HTMText_InfoDown, EndStatusText(FState.ZIP_FileName));
   FState.AverageSpeed = 0;
+  ClearProgress();
+}
+
+void TDownloadStep::ClearProgress() {
   FView.SetProgressPosition(TControl::ArPB_Down, 0);
   TTaskbar& taskbar = FView.Taskbar();
   taskbar.SetProgressState(tbpsNone);

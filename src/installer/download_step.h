@@ -42,9 +42,9 @@ class TDownloadStep {
   // "Storno" of page 0: closes the connection and marks the download cancelled.
   void B_StornoDownClick();
 
-  void NetHTTP_InstallSetWorkBegin(TWorkMode AWorkMode, std::int64_t AWorkCountMax);
-  void NetHTTP_InstallSetWork(TWorkMode AWorkMode, std::int64_t AWorkCount);
-  void NetHTTP_InstallSetWorkEnd(TWorkMode AWorkMode);
+  void NetHTTP_InstallSetWorkBegin(TWorkMode workMode, std::int64_t workCountMax);
+  void NetHTTP_InstallSetWork(TWorkMode workMode, std::int64_t workCount);
+  void NetHTTP_InstallSetWorkEnd(TWorkMode workMode);
 
  private:
   // The address of the identity's row, with ZIP_FileName and CilDataFile set.
@@ -52,6 +52,8 @@ class TDownloadStep {
   void Download(const std::u16string& address);
   // Back to idle on page 0: after the GET returned, a cancel, or a failure.
   void ReturnToIdle();
+  // The page's bar at 0 and the taskbar button without progress.
+  void ClearProgress();
 
   TInstallerState& FState;
   TInstallerView& FView;

@@ -18,7 +18,9 @@ void HandleException(TInstallerView& view) {
   try {
     throw;
   } catch (const EAbort&) {
-    // Silent by design.
+    // An abort ends the work on purpose (a cancel, or a request given up, such
+    // as an NTLM exchange without the server's challenge): there is no fault to
+    // tell the user, so no box.
   } catch (const Exception& e) {
     view.ErrorBox(ErrorBoxText(e.Message()));
   } catch (const std::exception& e) {

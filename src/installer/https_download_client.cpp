@@ -11,8 +11,8 @@ THttpsDownloadClient::THttpsDownloadClient() {
   FSSLHandler->SetPort(0);
   TNetSSLOptions& ssl = FSSLHandler->SSLOptions();
   ssl.SetMode(sslmUnassigned);
-  // The design's handler took any certificate; this one checks the chain and the
-  // host name, with OpenSSL's default protocol versions.
+  // The server's certificate chain and host name are checked (a failure ends the
+  // request); the protocol versions are OpenSSL's defaults.
   ssl.SetVerifyMode({sslvrfPeer});
   FHTTP.SetIOHandler(std::move(handler));
 

@@ -29,20 +29,6 @@ const TProduct* FindProduct(std::u16string_view idApp) {
   return nullptr;
 }
 
-std::optional<std::u16string> DownloadAddress(std::u16string_view idApp) {
-  const TProduct* product = FindProduct(idApp);
-  if (product == nullptr)
-    return std::nullopt;
-  return u"https://" + std::u16string(PublisherHost()) + std::u16string(product->DownloadPath);
-}
-
-std::optional<std::u16string> SetFileNameOf(std::u16string_view idApp) {
-  const std::optional<std::u16string> address = DownloadAddress(idApp);
-  if (!address)
-    return std::nullopt;
-  return SetFileNameFromAddress(*address);
-}
-
 std::optional<std::u16string> OldInstallerFileOf(std::u16string_view idApp) {
   const TProduct* product = FindProduct(idApp);
   if (product == nullptr)

@@ -25,8 +25,6 @@ std::u16string_view PublisherHost();
 // The row of an identity; null for an identity in no row.
 const TProduct* FindProduct(std::u16string_view idApp);
 
-std::optional<std::u16string> DownloadAddress(std::u16string_view idApp);
-std::optional<std::u16string> SetFileNameOf(std::u16string_view idApp);
 std::optional<std::u16string> OldInstallerFileOf(std::u16string_view idApp);
 
 // The texts put into the caption and the introduction: the Tarvo texts for both

@@ -127,6 +127,24 @@ bool SameTextAscii(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+std::u16string Trim(std::u16string_view text) {
+  return TrimLeft(TrimRight(text));
+}
+
+std::u16string TrimLeft(std::u16string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && text[start] <= u' ')
+    ++start;
+  return std::u16string(text.substr(start));
+}
+
+std::u16string TrimRight(std::u16string_view text) {
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1] <= u' ')
+    --end;
+  return std::u16string(text.substr(0, end));
+}
+
 std::u16string IntToText(std::int64_t value) {
   const std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());

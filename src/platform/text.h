@@ -20,6 +20,11 @@ std::u16string AsciiUpperCase(std::u16string_view text);
 std::u16string AsciiLowerCase(std::u16string_view text);
 bool SameTextAscii(std::u16string_view a, std::u16string_view b);
 
+// Blanks and control characters (code units up to U+0020) at both ends go.
+std::u16string Trim(std::u16string_view text);
+std::u16string TrimLeft(std::u16string_view text);
+std::u16string TrimRight(std::u16string_view text);
+
 // Decimal text of a number.
 std::u16string IntToText(std::int64_t value);
 

@@ -30,13 +30,7 @@ void TNetIOHandler::Notification(TNetComponent& AComponent) {
 }
 
 void TNetIOHandler::SetIntercept(TNetConnectionIntercept* AValue) {
-  if (AValue == FIntercept)
-    return;
-  if (FIntercept)
-    RemoveFreeNotification(*FIntercept);
-  FIntercept = AValue;
-  if (FIntercept)
-    FreeNotification(*FIntercept);
+  SetWatched(FIntercept, AValue);
 }
 
 std::u16string TNetIOHandler::GetDestination() const {

@@ -3,22 +3,14 @@
 #include <cstring>
 
 #include "platform/file_stream.h"
+#include "platform/scoped_value.h"
+#include "platform/text.h"
 #include "transport/io_handler.h"
 #include "transport/net_exceptions.h"
 
 namespace vornel {
 
 namespace {
-
-std::u16string Trim(const std::u16string& AText) {
-  std::size_t begin = 0;
-  std::size_t end = AText.size();
-  while (begin < end && AText[begin] <= u' ')
-    ++begin;
-  while (end > begin && AText[end - 1] <= u' ')
-    --end;
-  return AText.substr(begin, end - begin);
-}
 
 class ENetMaxCapturedLinesExceeded : public ENetException {
  public:
@@ -39,13 +31,7 @@ std::u16string TNetIOHandler::ReadLnRFC(bool& VMsgEnd, const std::u16string& ALi
 std::u16string TNetIOHandler::ReadLnSplit(bool& AWasSplit, const std::u16string& ATerminator,
                                           int ATimeout, int AMaxLineLength,
                                           TNetEncoding AByteEncoding) {
-  const TNetMaxLineAction saved = FMaxLineAction;
-  FMaxLineAction = maSplit;
-  struct TRestore {
-    TNetIOHandler& Handler;
-    TNetMaxLineAction Action;
-    ~TRestore() { Handler.FMaxLineAction = Action; }
-  } restore{*this, saved};
+  const TScopedValue splitting(FMaxLineAction, maSplit);
   std::u16string line = ReadLn(ATerminator, ATimeout, AMaxLineLength, AByteEncoding);
   AWasSplit = FReadLnSplit;
   return line;

@@ -67,13 +67,7 @@ void TNetComponent::EndWork(TWorkMode AWorkMode) {
 }
 
 void TNetComponent::SetWorkTarget(TNetComponent* AValue) {
-  if (AValue == FWorkTarget)
-    return;
-  if (FWorkTarget)
-    RemoveFreeNotification(*FWorkTarget);
-  FWorkTarget = AValue;
-  if (FWorkTarget)
-    FreeNotification(*FWorkTarget);
+  SetWatched(FWorkTarget, AValue);
 }
 
 void TNetComponent::DoStatus(TNetStatus AStatus, std::initializer_list<std::u16string> AArguments) {

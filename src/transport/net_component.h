@@ -70,6 +70,20 @@ class TNetComponent {
   // AComponent, which this one registered for, is being destroyed.
   virtual void Notification(TNetComponent& AComponent);
 
+  // Points AField at AValue and moves the free-notification from the old
+  // component to the new one; false when AField held AValue already.
+  template <class TComponent>
+  bool SetWatched(TComponent*& AField, TComponent* AValue) {
+    if (AValue == AField)
+      return false;
+    if (AField)
+      RemoveFreeNotification(*AField);
+    AField = AValue;
+    if (AField)
+      FreeNotification(*AField);
+    return true;
+  }
+
  private:
   TNetStackUsage FStackUsage;
   std::array<TWorkInfo, 2> FWorkInfos{};

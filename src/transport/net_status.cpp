@@ -4,8 +4,8 @@ namespace vornel {
 
 namespace {
 
-const char16_t* Format(TNetStatus status) {
-  switch (status) {
+const char16_t* Format(TNetStatus AStatus) {
+  switch (AStatus) {
     case hsResolving:
       return u"Resolving hostname %s.";
     case hsConnecting:
@@ -27,13 +27,13 @@ const char16_t* Format(TNetStatus status) {
 
 }  // namespace
 
-std::u16string NetStatusText(TNetStatus status, std::initializer_list<std::u16string> arguments) {
-  const std::u16string format = Format(status);
+std::u16string NetStatusText(TNetStatus AStatus, std::initializer_list<std::u16string> AArguments) {
+  const std::u16string format = Format(AStatus);
   std::u16string text;
-  auto argument = arguments.begin();
+  auto argument = AArguments.begin();
   for (std::size_t i = 0; i < format.size(); ++i) {
     if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u's') {
-      if (argument != arguments.end())
+      if (argument != AArguments.end())
         text += *argument++;
       ++i;
     } else {

@@ -20,6 +20,6 @@ enum TNetStatus {
 
 // The text of a status with its "%s" filled from arguments in order (an absent
 // argument leaves an empty text).
-std::u16string NetStatusText(TNetStatus status, std::initializer_list<std::u16string> arguments);
+std::u16string NetStatusText(TNetStatus AStatus, std::initializer_list<std::u16string> AArguments);
 
 }  // namespace vornel

@@ -100,13 +100,8 @@ void TNetTCPConnection::CreateIOHandler() {
 }
 
 void TNetTCPConnection::SetIntercept(TNetConnectionIntercept* AValue) {
-  if (AValue == FIntercept)
+  if (!SetWatched(FIntercept, AValue))
     return;
-  if (FIntercept)
-    RemoveFreeNotification(*FIntercept);
-  FIntercept = AValue;
-  if (FIntercept)
-    FreeNotification(*FIntercept);
   if (FIOHandler)
     FIOHandler->SetIntercept(AValue);
 }

@@ -151,4 +151,13 @@ std::string Reply(const std::string& statusLine, const std::vector<std::string>&
   return text + "\r\n" + body;
 }
 
+std::string HeaderOf(const std::string& request, const std::string& name) {
+  const std::string key = "\r\n" + name + ": ";
+  const auto at = request.find(key);
+  if (at == std::string::npos)
+    return "-";
+  const auto start = at + key.size();
+  return request.substr(start, request.find("\r\n", start) - start);
+}
+
 }  // namespace vornel::test

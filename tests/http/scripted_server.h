@@ -55,4 +55,7 @@ class TScriptedServer {
 std::string Reply(const std::string& statusLine, const std::vector<std::string>& headers,
                   const std::string& body, bool withLength = true);
 
+// The value of a header line of a recorded request, or "-" when it has none.
+std::string HeaderOf(const std::string& request, const std::string& name);
+
 }  // namespace vornel::test

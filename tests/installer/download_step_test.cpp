@@ -12,7 +12,8 @@
 #include "installer/download_client.h"
 #include "installer/installer_wizard.h"
 #include "installer/product_table.h"
-#include "installer/recording_view.h"
+#include "installer/support/product_addresses.h"
+#include "installer/support/recording_view.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/text.h"
@@ -22,6 +23,7 @@
 namespace vornel {
 namespace {
 
+using test::DownloadAddress;
 using testing::Exists;
 using testing::TScratchFolder;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/exception_handling.h"
-#include "installer/recording_view.h"
+#include "installer/support/recording_view.h"
 #include "platform/exception.h"
 #include "platform/text.h"
 

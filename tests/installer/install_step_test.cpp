@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/installer_wizard.h"
-#include "installer/recording_view.h"
+#include "installer/support/recording_view.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "scratch_folder.h"

@@ -6,12 +6,16 @@
 #include "installer/identity.h"
 #include "installer/installer_state.h"
 #include "installer/product_table.h"
-#include "installer/recording_view.h"
 #include "installer/start_up.h"
+#include "installer/support/product_addresses.h"
+#include "installer/support/recording_view.h"
 #include "platform/text.h"
 
 namespace vornel {
 namespace {
+
+using test::DownloadAddress;
+using test::SetFileNameOf;
 
 constexpr char16_t kTarvoCaption[] = u"Účetní průvodce Tarvo, revize k 1.1.2021";
 constexpr char16_t kTarvoIntro[] = u"účetního průvodce Tarvo";

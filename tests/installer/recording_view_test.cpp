@@ -2,7 +2,7 @@
 
 #include "installer/installer_state.h"
 #include "installer/installer_wizard.h"
-#include "installer/recording_view.h"
+#include "installer/support/recording_view.h"
 
 namespace vornel {
 namespace {

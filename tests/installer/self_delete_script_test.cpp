@@ -17,8 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "installer/installer_wizard.h"
-#include "installer/recording_view.h"
 #include "installer/self_delete_script.h"
+#include "installer/support/recording_view.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "scratch_folder.h"

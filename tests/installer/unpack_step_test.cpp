@@ -17,7 +17,7 @@
 
 #include "installer/download_client.h"
 #include "installer/installer_wizard.h"
-#include "installer/recording_view.h"
+#include "installer/support/recording_view.h"
 #include "installer/unpack_step.h"
 #include "platform/file_system.h"
 #include "platform/text.h"

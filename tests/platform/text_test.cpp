@@ -43,5 +43,26 @@ TEST(TextTest, AsciiCaseTouchesOnlyAsciiLetters) {
   EXPECT_EQ(IntToText(-42), u"-42");
 }
 
+TEST(TextTest, TrimTakesBlanksAndControlsAtTheEndsOnly) {
+  struct Case {
+    std::u16string in;
+    std::u16string both;
+    std::u16string left;
+    std::u16string right;
+  } cases[] = {
+      {u"", u"", u"", u""},
+      {u" \t\r\n", u"", u"", u""},
+      {u"\x01 a b\x1F", u"a b", u"a b\x1F", u"\x01 a b"},
+      {u"  chunked\r\n", u"chunked", u"chunked\r\n", u"  chunked"},
+      // U+00A0 and letters above ASCII are text, not blanks.
+      {u"\u00A0é\u00A0", u"\u00A0é\u00A0", u"\u00A0é\u00A0", u"\u00A0é\u00A0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Trim(c.in), c.both) << ToUtf8(c.in);
+    EXPECT_EQ(TrimLeft(c.in), c.left) << ToUtf8(c.in);
+    EXPECT_EQ(TrimRight(c.in), c.right) << ToUtf8(c.in);
+  }
+}
+
 }  // namespace
 }  // namespace vornel

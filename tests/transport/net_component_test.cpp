@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "transport/support/work_recorder.h"
 
@@ -71,14 +72,32 @@ TEST(NetComponentTest, DestroyedWorkTargetIsForgotten) {
   EXPECT_EQ(recorder.Events, (std::vector<std::string>{"begin r 1", "end r"}));
 }
 
+// Keeps the components it was told are gone.
+class TNotifiedComponent : public TNetComponent {
+ public:
+  std::vector<const TNetComponent*> Gone;
+
+ protected:
+  void Notification(TNetComponent& AComponent) override {
+    Gone.push_back(&AComponent);
+    TNetComponent::Notification(AComponent);
+  }
+};
+
 TEST(NetComponentTest, ComponentDestroyedBeforeItsTargetUnregisters) {
   auto target = std::make_unique<TNetComponent>();
+  TNotifiedComponent survivor;
+  survivor.SetWorkTarget(target.get());
   {
-    TNetComponent component;
+    TNotifiedComponent component;
     component.SetWorkTarget(target.get());
   }
-  target.reset();  // must not touch the component that is gone
-  SUCCEED();
+  const TNetComponent* const departed = target.get();
+  // Telling the component that is gone would be a use after free; the one still
+  // watching is told exactly once and forgets its target.
+  target.reset();
+  EXPECT_EQ(survivor.Gone, (std::vector<const TNetComponent*>{departed}));
+  EXPECT_EQ(survivor.WorkTarget(), nullptr);
 }
 
 TEST(NetComponentTest, StatusTexts) {

@@ -249,29 +249,20 @@ TEST(TcpClientTest, BindEventsAndBoundPortRange) {
 }
 
 TEST(TcpClientTest, IPv6Literal) {
-  const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
-  sockaddr_in6 address{};
-  address.sin6_family = AF_INET6;
-  address.sin6_addr = in6addr_loopback;
-  if (::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(probe, 4) != 0) {
-    ::close(probe);
+  const test::TIPv6LoopbackListener listener;
+  if (!listener.Listening())
     GTEST_SKIP() << "no IPv6 loopback";
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
   TNetTCPClientCustom client;
   client.SetIPVersion(Net_IPv6);
   std::vector<std::u16string> texts;
   client.OnStatus = [&](TNetComponent&, TNetStatus, const std::u16string& text) {
     texts.push_back(text);
   };
-  client.Connect(u"0:0::1", ntohs(address.sin6_port));
+  client.Connect(u"0:0::1", listener.Port());
   EXPECT_EQ(client.Socket()->Binding()->PeerIP(), u"::1");
   // A literal needs no resolving.
   EXPECT_EQ(texts.front(), u"Connecting to ::1.");
   client.Disconnect();
-  ::close(probe);
 }
 
 // The kernel object behind a descriptor ("socket:[12345]"), or empty.

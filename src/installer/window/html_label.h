@@ -17,7 +17,7 @@ class TVqHTMLText;
 struct THTMLLabelSpec {
   const char* Name;
   QRect Place;
-  std::optional<QFont> Font;  // none: the parent's font
+  std::optional<QFont> Font = std::nullopt;  // none: the parent's font
   bool AutoWidth = false;
   bool AutoHeight = true;
   std::vector<std::u16string> Lines;

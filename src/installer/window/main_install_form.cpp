@@ -78,7 +78,11 @@ QProgressBar* MakeBar(QWidget* parent, const char* name) {
 }
 
 THTMLLabelSpec StepNumber(const char* name, const char16_t* text) {
-  return {name, QRect(1, 2, 12, 16), Tahoma(13, true), true, true, {text}};
+  return {.Name = name,
+          .Place = QRect(1, 2, 12, 16),
+          .Font = Tahoma(13, true),
+          .AutoWidth = true,
+          .Lines = {text}};
 }
 
 }  // namespace
@@ -117,14 +121,12 @@ void TMainInstallForm::BuildWindow() {
   setPalette(colours);
   setAutoFillBackground(true);
 
-  Register(TControl::HTMText_Uvod,
-           MakeHTMLLabel(this, {"HTMText_Uvod",
-                                QRect(208, 40, 378, 26),
-                                std::nullopt,
-                                false,
-                                true,
-                                {u"S instalací <B>#PRODUKT#</B> Vám pomůže náš instalátor. "
-                                 u"Postupujte podle následujících kroků:"}}));
+  Register(
+      TControl::HTMText_Uvod,
+      MakeHTMLLabel(this, {.Name = "HTMText_Uvod",
+                           .Place = QRect(208, 40, 378, 26),
+                           .Lines = {u"S instalací <B>#PRODUKT#</B> Vám pomůže náš instalátor. "
+                                     u"Postupujte podle následujících kroků:"}}));
 
   auto* title = new TBevelPanel(this);
   title->setObjectName(QStringLiteral("P_Title"));
@@ -172,23 +174,22 @@ void TMainInstallForm::BuildWindow() {
 
 void TMainInstallForm::BuildPage1(QWidget* panel) {
   MakeHTMLLabel(panel, StepNumber("HTMText_KrokN1", u"1."));
-  MakeHTMLLabel(panel, {"HTMText_Krok1",
-                        QRect(20, 4, 349, 78),
-                        Tahoma(11),
-                        false,
-                        true,
-                        {u"Stažení aktuální instalační sady z našich internetových stránek "
-                         u"spustíte tlačítkem <B>[Start]</B>.",
-                         u"",
-                         u"Soubor má větší velikost, takže doba stahování je závislá na "
-                         u"rychlosti Vašeho připojení a může trvat řádově desítky minut. "
-                         u"Vyčkejte prosím než se soubor stáhne. Mezitím můžete na počítačí "
-                         u"normálně pracovat."}});
-  Register(
-      TControl::HTMText_InfoDown,
-      MakeHTMLLabel(
-          panel,
-          {"HTMText_InfoDown", QRect(20, 116, 349, 13), Tahoma(11), false, true, {u" "}, false}));
+  MakeHTMLLabel(panel,
+                {.Name = "HTMText_Krok1",
+                 .Place = QRect(20, 4, 349, 78),
+                 .Font = Tahoma(11),
+                 .Lines = {u"Stažení aktuální instalační sady z našich internetových stránek "
+                           u"spustíte tlačítkem <B>[Start]</B>.",
+                           u"",
+                           u"Soubor má větší velikost, takže doba stahování je závislá na "
+                           u"rychlosti Vašeho připojení a může trvat řádově desítky minut. "
+                           u"Vyčkejte prosím než se soubor stáhne. Mezitím můžete na počítačí "
+                           u"normálně pracovat."}});
+  Register(TControl::HTMText_InfoDown, MakeHTMLLabel(panel, {.Name = "HTMText_InfoDown",
+                                                             .Place = QRect(20, 116, 349, 13),
+                                                             .Font = Tahoma(11),
+                                                             .Lines = {u" "},
+                                                             .Visible = false}));
   QPushButton* start = MakeButton(panel, "B_StartK1", QRect(288, 143, 75, 25), u"Start");
   QPushButton* cancel =
       MakeButton(panel, "B_StornoDown", QRect(207, 143, 75, 25), u"Storno", false);
@@ -206,28 +207,21 @@ void TMainInstallForm::BuildPage2(QWidget* panel) {
       u"Instalační sada byla úspěšně stažena. Rozbalení sady v dočasné složce spustíte "
       u"tlačítkem <B>[Rozbalit]</B>.";
   Register(TControl::HTMText_Krok2_2,
-           MakeHTMLLabel(panel, {"HTMText_Krok2_2",
-                                 QRect(20, 4, 349, 52),
-                                 Tahoma(11),
-                                 false,
-                                 true,
-                                 {intro, u"", u"Probíhá rozbalování instalační sady ..."},
-                                 false}));
+           MakeHTMLLabel(panel, {.Name = "HTMText_Krok2_2",
+                                 .Place = QRect(20, 4, 349, 52),
+                                 .Font = Tahoma(11),
+                                 .Lines = {intro, u"", u"Probíhá rozbalování instalační sady ..."},
+                                 .Visible = false}));
   MakeHTMLLabel(panel, StepNumber("HTMText_KrokN2", u"2."));
   Register(TControl::HTMText_Krok2_1,
-           MakeHTMLLabel(panel, {"HTMText_Krok2_1",
-                                 QRect(20, 4, 349, 52),
-                                 Tahoma(11),
-                                 false,
-                                 true,
-                                 {intro, u"", u"Vyčkejte prosím. než se sada rozbalí."}}));
-  Register(TControl::HTMText_BackupFolder, MakeHTMLLabel(panel, {"HTMText_BackupFolder",
-                                                                 QRect(36, 90, 333, 13),
-                                                                 std::nullopt,
-                                                                 false,
-                                                                 true,
-                                                                 {u" "},
-                                                                 false}));
+           MakeHTMLLabel(panel, {.Name = "HTMText_Krok2_1",
+                                 .Place = QRect(20, 4, 349, 52),
+                                 .Font = Tahoma(11),
+                                 .Lines = {intro, u"", u"Vyčkejte prosím. než se sada rozbalí."}}));
+  Register(TControl::HTMText_BackupFolder, MakeHTMLLabel(panel, {.Name = "HTMText_BackupFolder",
+                                                                 .Place = QRect(36, 90, 333, 13),
+                                                                 .Lines = {u" "},
+                                                                 .Visible = false}));
   QPushButton* unpack = MakeButton(panel, "B_RozbalK2", QRect(288, 143, 75, 25), u"Rozbalit");
   FBackupBox = new QCheckBox(
       QStringLiteral("Uchovat zálohu instalační sady pro pozdější použití ve složce:"), panel);
@@ -243,40 +237,34 @@ void TMainInstallForm::BuildPage2(QWidget* panel) {
 }
 
 void TMainInstallForm::BuildPage3(QWidget* panel) {
-  MakeHTMLLabel(panel, {"HTMText_Krok3",
-                        QRect(20, 4, 349, 65),
-                        Tahoma(11),
-                        false,
-                        true,
-                        {u"Instalační soubory byly úspěšně rozbaleny a jsou připraveny k "
-                         u"instalaci, kterou spustíte tlačítkem <B>[Instalovat]</B>.",
-                         u"",
-                         u"Instalace bude probíhat v samostatném instalačním programu. Po "
-                         u"ukončení instalace budete vrácení zprátky do instalátoru.."}});
-  MakeHTMLLabel(panel, StepNumber("HTMText_KrokN3", u"3."));
-  Register(TControl::HTMText_InfoSetup_NoOK,
-           MakeHTMLLabel(panel, {"HTMText_InfoSetup_NoOK",
-                                 QRect(20, 84, 350, 39),
-                                 std::nullopt,
-                                 false,
-                                 true,
-                                 {u"Instalace nebyla dokončena. ",
-                                  u"Pokud nechce pustit instalaci znovu, ukončete instalátor "
-                                  u"tlačítkem <B>[Storno]</B>."},
-                                 false}));
-  Register(TControl::HTMText_InfoSetup_OK,
-           MakeHTMLLabel(panel, {"HTMText_InfoSetup_OK",
-                                 QRect(20, 84, 350, 55),
-                                 std::nullopt,
-                                 false,
-                                 true,
-                                 {u"<FS:10><FC:$0000B000><B>Instalace byla úspěšně "
-                                  u"provedena.</B></FC></FS>",
+  MakeHTMLLabel(panel, {.Name = "HTMText_Krok3",
+                        .Place = QRect(20, 4, 349, 65),
+                        .Font = Tahoma(11),
+                        .Lines = {u"Instalační soubory byly úspěšně rozbaleny a jsou připraveny k "
+                                  u"instalaci, kterou spustíte tlačítkem <B>[Instalovat]</B>.",
                                   u"",
-                                  u"Tlačítkem <B>[Dokončit]</B> instalátor provede závěrečný "
-                                  u"úklid dočasných dat a případnou zálohu instalační sady."},
-                                 false,
-                                 true}));
+                                  u"Instalace bude probíhat v samostatném instalačním programu. Po "
+                                  u"ukončení instalace budete vrácení zprátky do instalátoru.."}});
+  MakeHTMLLabel(panel, StepNumber("HTMText_KrokN3", u"3."));
+  Register(
+      TControl::HTMText_InfoSetup_NoOK,
+      MakeHTMLLabel(panel, {.Name = "HTMText_InfoSetup_NoOK",
+                            .Place = QRect(20, 84, 350, 39),
+                            .Lines = {u"Instalace nebyla dokončena. ",
+                                      u"Pokud nechce pustit instalaci znovu, ukončete instalátor "
+                                      u"tlačítkem <B>[Storno]</B>."},
+                            .Visible = false}));
+  Register(
+      TControl::HTMText_InfoSetup_OK,
+      MakeHTMLLabel(panel, {.Name = "HTMText_InfoSetup_OK",
+                            .Place = QRect(20, 84, 350, 55),
+                            .Lines = {u"<FS:10><FC:$0000B000><B>Instalace byla úspěšně "
+                                      u"provedena.</B></FC></FS>",
+                                      u"",
+                                      u"Tlačítkem <B>[Dokončit]</B> instalátor provede závěrečný "
+                                      u"úklid dočasných dat a případnou zálohu instalační sady."},
+                            .Visible = false,
+                            .ButtonFaceBackground = true}));
   QPushButton* install = MakeButton(panel, "B_InstalK3", QRect(288, 143, 75, 25), u"Instalovat");
   QPushButton* cancel = MakeButton(panel, "B_Storno", QRect(207, 143, 75, 25), u"Storno", false);
   setTabOrder(install, cancel);

@@ -12,6 +12,7 @@
 namespace vornel {
 namespace {
 
+using test::HeaderOf;
 using test::Reply;
 using test::TScriptedServer;
 using test::TScriptStep;
@@ -19,16 +20,6 @@ using test::TScriptStep;
 std::string Text(TMemoryStream& stream) {
   return std::string(reinterpret_cast<const char*>(stream.Memory()),
                      static_cast<std::size_t>(stream.Size()));
-}
-
-// The value of a header line of a recorded request, or "-" when it has none.
-std::string HeaderOf(const std::string& request, const std::string& name) {
-  const std::string key = "\r\n" + name + ": ";
-  const auto at = request.find(key);
-  if (at == std::string::npos)
-    return "-";
-  const auto start = at + key.size();
-  return request.substr(start, request.find("\r\n", start) - start);
 }
 
 std::string Unauthorized(const std::string& challenge, const std::string& body = "no") {

@@ -10,17 +10,9 @@
 namespace vornel {
 namespace {
 
+using test::HeaderOf;
 using test::Reply;
 using test::TScriptedServer;
-
-std::string HeaderOf(const std::string& request, const std::string& name) {
-  const std::string key = "\r\n" + name + ": ";
-  const auto at = request.find(key);
-  if (at == std::string::npos)
-    return "-";
-  const auto start = at + key.size();
-  return request.substr(start, request.find("\r\n", start) - start);
-}
 
 TEST(ClientCookieTest, ACookieOfOneResponseGoesWithTheNextRequest) {
   TScriptedServer server(

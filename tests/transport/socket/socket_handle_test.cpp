@@ -260,26 +260,17 @@ TEST(SocketHandleTest, IPVersionIsFixedWhileAllocated) {
 }
 
 TEST(SocketHandleTest, IPv6LoopbackConnect) {
-  const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
-  sockaddr_in6 address{};
-  address.sin6_family = AF_INET6;
-  address.sin6_addr = in6addr_loopback;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 4) != 0) {
-    ::close(fd);
+  const test::TIPv6LoopbackListener listener;
+  if (!listener.Listening())
     GTEST_SKIP() << "no IPv6 loopback";
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   TNetSocketHandle handle;
   handle.SetIPVersion(Net_IPv6);
   handle.AllocateSocket();
-  handle.SetPeer(u"::1", ntohs(address.sin6_port), Net_IPv6);
+  handle.SetPeer(u"::1", listener.Port(), Net_IPv6);
   handle.Connect();
   EXPECT_EQ(handle.PeerIP(), u"::1");
   EXPECT_EQ(handle.IPVersion(), Net_IPv6);
   handle.CloseSocket();
-  ::close(fd);
 }
 
 }  // namespace

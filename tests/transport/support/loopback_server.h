@@ -47,6 +47,40 @@ inline std::uint16_t LocalPort(int fd) {
   return ntohs(address.sin_port);
 }
 
+// A listening socket on ::1 with an ephemeral port, closed with the object; not
+// listening where the machine has no IPv6 loopback.
+class TIPv6LoopbackListener {
+ public:
+  TIPv6LoopbackListener() : FFd(::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    if (FFd < 0 || ::bind(FFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(FFd, 4) != 0) {
+      if (FFd >= 0)
+        ::close(FFd);
+      FFd = -1;
+      return;
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &length);
+    FPort = ntohs(address.sin6_port);
+  }
+  ~TIPv6LoopbackListener() {
+    if (FFd >= 0)
+      ::close(FFd);
+  }
+  TIPv6LoopbackListener(const TIPv6LoopbackListener&) = delete;
+  TIPv6LoopbackListener& operator=(const TIPv6LoopbackListener&) = delete;
+
+  bool Listening() const { return FFd >= 0; }
+  std::uint16_t Port() const { return FPort; }
+
+ private:
+  int FFd;
+  std::uint16_t FPort = 0;
+};
+
 // What a script does with its accepted connection.
 class TPeer {
  public:

@@ -1,5 +1,5 @@
-// The destination of measured reads: keeps a size and a position and drops every
-// byte written.
+// A destination that drops every byte written and keeps only a size and a
+// position: for measured reads and for fuzz targets.
 #pragma once
 
 #include <algorithm>
@@ -7,7 +7,7 @@
 
 #include "platform/stream.h"
 
-namespace vornel::bench {
+namespace vornel::testing {
 
 class TDiscardStream : public TStream {
  public:
@@ -32,4 +32,4 @@ class TDiscardStream : public TStream {
   std::int64_t FSize = 0;
 };
 
-}  // namespace vornel::bench
+}  // namespace vornel::testing

@@ -1,4 +1,4 @@
-#include "installer/recording_view.h"
+#include "installer/support/recording_view.h"
 
 #include <memory>
 #include <utility>
