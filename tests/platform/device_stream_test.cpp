@@ -15,6 +15,8 @@
 namespace vornel {
 namespace {
 
+using testing::TTempDir;
+
 // A character device takes data as a stream: pre-sizing, as the download does
 // before the body, is only a hint there, and the position is what went through.
 TEST(FileStreamTest, DevNullIsWrittenAsAStream) {
