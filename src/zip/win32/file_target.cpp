@@ -48,12 +48,18 @@ DWORD AttributesOf(HANDLE handle) {
   return info.dwFileAttributes;
 }
 
-// Opens a folder for its attributes. Others may read and write in it, but it
-// cannot be renamed or removed while it is held.
+// Opens a folder for its attributes, to set them when this user may, else to
+// read them. Others may read and write in it, but it cannot be renamed or
+// removed while it is held.
 HANDLE OpenFolder(const std::u16string& path, DWORD flags) {
-  return CreateFileW(Wide(path), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  const auto open = [&](DWORD access) {
+    return CreateFileW(Wide(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+  };
+  const HANDLE handle = open(FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+  if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED)
+    return handle;
+  return open(FILE_READ_ATTRIBUTES);
 }
 
 }  // namespace
