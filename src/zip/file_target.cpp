@@ -21,25 +21,6 @@ namespace {
   throw EOSError(SysErrorMessage(error) + u" (" + display + u")", error);
 }
 
-// The levels of a relative path, without empty and "." segments; false when a
-// ".." segment climbs.
-bool SplitLevels(std::u16string_view relative, std::vector<std::u16string>& levels) {
-  levels.clear();
-  std::size_t start = 0;
-  while (start <= relative.size()) {
-    std::size_t end = relative.find(PathDelimiter, start);
-    if (end == std::u16string_view::npos)
-      end = relative.size();
-    const std::u16string_view level = relative.substr(start, end - start);
-    if (level == u"..")
-      return false;
-    if (!level.empty() && level != u".")
-      levels.emplace_back(level);
-    start = end + 1;
-  }
-  return !levels.empty();
-}
-
 }  // namespace
 
 TArHandle::~TArHandle() {
@@ -52,6 +33,7 @@ TArHandle& TArHandle::operator=(TArHandle&& other) noexcept {
     if (FFd >= 0)
       ::close(FFd);
     FFd = other.FFd;
+    FPath = std::move(other.FPath);
     other.FFd = -1;
   }
   return *this;
@@ -87,44 +69,6 @@ std::int64_t TArHandleStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 void TArHandleStream::SetSize(std::int64_t newSize) {
   if (::ftruncate(FHandle.Fd(), static_cast<off_t>(newSize)) != 0)
     throw EWriteError(u"Stream write error. " + SysErrorMessage(errno));
-}
-
-std::u16string TArTargetPath::DisplayOf(std::size_t count) const {
-  std::u16string path = Base;
-  for (std::size_t i = 0; i < count && i < Levels.size(); ++i) {
-    if (!path.empty() && path.back() != PathDelimiter)
-      path.push_back(PathDelimiter);
-    path += Levels[i];
-  }
-  return path;
-}
-
-TArTargetPath ArSplitTargetPath(const std::u16string& baseFolder, const std::u16string& path) {
-  TArTargetPath target;
-  target.Display = path;
-  std::u16string_view relative;
-  bool below = false;
-  if (baseFolder.empty()) {
-    below = !path.empty() && path.front() != PathDelimiter;
-    relative = path;
-  } else if (path.size() > baseFolder.size() && path.starts_with(baseFolder) &&
-             (baseFolder.back() == PathDelimiter || path[baseFolder.size()] == PathDelimiter)) {
-    below = true;
-    relative = std::u16string_view(path).substr(baseFolder.size());
-  }
-  if (below && SplitLevels(relative, target.Levels)) {
-    target.Base = baseFolder;
-    return target;
-  }
-  const std::size_t slash = path.rfind(PathDelimiter);
-  if (slash == std::u16string::npos) {
-    target.Base.clear();
-    target.Levels = {path};
-  } else {
-    target.Base = slash == 0 ? std::u16string(1, PathDelimiter) : path.substr(0, slash);
-    target.Levels = {path.substr(slash + 1)};
-  }
-  return target;
 }
 
 TArHandle ArOpenBaseFolder(const TArTargetPath& target) {
@@ -187,7 +131,7 @@ void ArRemoveTargetFile(const TArHandle& folder, const std::u16string& name) {
   ::unlinkat(folder.Fd(), ToUtf8(name).c_str(), 0);
 }
 
-void ArApplyItemTimeAndAttributes(const TArZipItem& item, int fd) {
+void ArApplyItemTimeAndAttributes(const TArZipItem& item, std::intptr_t fd) {
   try {
     const std::time_t seconds = LocalDateTimeToUnix(item.LastModTimeAsDateTime());
     struct timespec times[2];

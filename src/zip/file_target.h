@@ -5,6 +5,7 @@
 // target tree (a link, a hard link) can send a write elsewhere.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,22 +15,29 @@
 
 namespace vornel {
 
-// An open file or folder descriptor, closed with its owner.
+// An open file or folder, closed with its owner: a descriptor on Linux, a
+// HANDLE on Windows (-1 is none on both). Windows opens by path only, so there
+// the handle also keeps the path it was opened by.
 class TArHandle {
  public:
   TArHandle() = default;
-  explicit TArHandle(int fd) : FFd(fd) {}
+  explicit TArHandle(std::intptr_t fd, std::u16string path = {})
+      : FFd(fd), FPath(std::move(path)) {}
   ~TArHandle();
-  TArHandle(TArHandle&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
+  TArHandle(TArHandle&& other) noexcept : FFd(other.FFd), FPath(std::move(other.FPath)) {
+    other.FFd = -1;
+  }
   TArHandle& operator=(TArHandle&& other) noexcept;
   TArHandle(const TArHandle&) = delete;
   TArHandle& operator=(const TArHandle&) = delete;
 
-  int Fd() const { return FFd; }
-  explicit operator bool() const { return FFd >= 0; }
+  std::intptr_t Fd() const { return FFd; }
+  const std::u16string& Path() const { return FPath; }
+  explicit operator bool() const { return FFd != -1; }
 
  private:
-  int FFd = -1;
+  std::intptr_t FFd = -1;
+  std::u16string FPath;
 };
 
 // A write stream on an open file descriptor; write failures raise EWriteError
@@ -43,7 +51,7 @@ class TArHandleStream : public TStream {
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   void SetSize(std::int64_t newSize) override;
 
-  int Fd() const { return FHandle.Fd(); }
+  std::intptr_t Fd() const { return FHandle.Fd(); }
 
  private:
   TArHandle FHandle;
@@ -89,6 +97,6 @@ void ArRemoveTargetFile(const TArHandle& folder, const std::u16string& name);
 // attributes: the permission bits of a Unix item, otherwise its read-only
 // attribute, all on the open file or folder. An invalid date or time leaves the
 // time as extraction made it; file-system failures are ignored.
-void ArApplyItemTimeAndAttributes(const TArZipItem& item, int fd);
+void ArApplyItemTimeAndAttributes(const TArZipItem& item, std::intptr_t fd);
 
 }  // namespace vornel
