@@ -9,18 +9,12 @@
 
 #include "platform/file_system.h"
 #include "platform/owned_files.h"
+#include "platform/private_folder.h"
 #include "platform/text.h"
 
 namespace vornel {
 
-namespace {
-
-std::u16string FreshStem(unsigned uid) {
-  return u"vornel-" + IntToText(uid) + u"-";
-}
-
-// The folder made when missing; with its trailing delimiter when it is the user's
-// alone (checked with lstat: a link planted at the name is refused, never followed).
+// Checked with lstat: a link planted at the name is refused, never followed.
 std::u16string OwnFolder(const std::u16string& folder) {
   if (::mkdir(ToUtf8(folder).c_str(), 0700) != 0 && errno != EEXIST)
     return {};
@@ -28,6 +22,8 @@ std::u16string OwnFolder(const std::u16string& folder) {
     return {};
   return folder + u"/";
 }
+
+namespace {
 
 // An absolute path from the environment, or empty.
 std::u16string AbsoluteFromEnvironment(const char* name) {
@@ -39,32 +35,12 @@ std::u16string AbsoluteFromEnvironment(const char* name) {
 
 }  // namespace
 
-std::u16string PrivateFolderUnder(const std::u16string& base, unsigned uid) {
-  return OwnFolder(IncludeTrailingPathDelimiter(base) + u"vornel-" + IntToText(uid));
-}
-
-std::u16string PrivateTempFolder(const std::u16string& base, const std::u16string& runtimeDir,
-                                 unsigned uid) {
-  if (std::u16string folder = PrivateFolderUnder(base, uid); !folder.empty())
-    return folder;
-  if (!runtimeDir.empty()) {
-    const std::u16string runtime = ExcludeTrailingPathDelimiter(runtimeDir);
-    if (CheckOwnFolder(runtime, 0022) == TFolderTrust::Own) {
-      if (std::u16string folder = OwnFolder(runtime + u"/vornel"); !folder.empty())
-        return folder;
-    }
-  }
-  std::string pattern = ToUtf8(IncludeTrailingPathDelimiter(base) + FreshStem(uid)) + "XXXXXX";
+std::u16string FreshFolder(const std::u16string& base, const std::u16string& stem) {
+  std::string pattern = ToUtf8(IncludeTrailingPathDelimiter(base) + stem) + "XXXXXX";
   // mkdtemp makes a new folder of mode 0700 under a name nothing held before.
   if (::mkdtemp(pattern.data()) == nullptr)
     return {};
   return FromUtf8(pattern) + u"/";
-}
-
-bool IsFreshTempFolder(const std::u16string& folder, unsigned uid) {
-  const std::u16string name = ExtractFileName(ExcludeTrailingPathDelimiter(folder));
-  const std::u16string stem = FreshStem(uid);
-  return name.size() == stem.size() + 6 && name.compare(0, stem.size(), stem) == 0;
 }
 
 std::u16string UserTempFolder() {

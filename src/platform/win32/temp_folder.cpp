@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 #include "platform/owned_files.h"
+#include "platform/private_folder.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 
@@ -15,20 +16,6 @@
 namespace vornel {
 
 namespace {
-
-std::u16string FreshStem(unsigned uid) {
-  return u"vornel-" + IntToText(uid) + u"-";
-}
-
-// The folder made when missing; with its trailing delimiter when it is a real
-// folder (a reparse point planted at the name is refused, never followed).
-std::u16string OwnFolder(const std::u16string& folder) {
-  if (!CreateDirectoryW(Wide(folder), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return {};
-  if (CheckOwnFolder(folder, 0077) != TFolderTrust::Own)
-    return {};
-  return IncludeTrailingPathDelimiter(folder);
-}
 
 std::u16string RandomSuffix() {
   static constexpr char16_t kAlphabet[] =
@@ -43,38 +30,25 @@ std::u16string RandomSuffix() {
 
 }  // namespace
 
-std::u16string PrivateFolderUnder(const std::u16string& base, unsigned uid) {
-  return OwnFolder(IncludeTrailingPathDelimiter(base) + u"vornel-" + IntToText(uid));
+// A reparse point planted at the name is refused, never followed.
+std::u16string OwnFolder(const std::u16string& folder) {
+  if (!CreateDirectoryW(Wide(folder), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return {};
+  if (CheckOwnFolder(folder, 0077) != TFolderTrust::Own)
+    return {};
+  return IncludeTrailingPathDelimiter(folder);
 }
 
-std::u16string PrivateTempFolder(const std::u16string& base, const std::u16string& runtimeDir,
-                                 unsigned uid) {
-  if (std::u16string folder = PrivateFolderUnder(base, uid); !folder.empty())
-    return folder;
-  if (!runtimeDir.empty()) {
-    const std::u16string runtime = ExcludeTrailingPathDelimiter(runtimeDir);
-    if (CheckOwnFolder(runtime, 0022) == TFolderTrust::Own) {
-      if (std::u16string folder = OwnFolder(IncludeTrailingPathDelimiter(runtime) + u"vornel");
-          !folder.empty())
-        return folder;
-    }
-  }
+std::u16string FreshFolder(const std::u16string& base, const std::u16string& stem) {
   // A new folder under a name nothing held before (CreateDirectoryW fails on any).
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::u16string folder =
-        IncludeTrailingPathDelimiter(base) + FreshStem(uid) + RandomSuffix();
+    const std::u16string folder = IncludeTrailingPathDelimiter(base) + stem + RandomSuffix();
     if (CreateDirectoryW(Wide(folder), nullptr))
       return IncludeTrailingPathDelimiter(folder);
     if (GetLastError() != ERROR_ALREADY_EXISTS)
       return {};
   }
   return {};
-}
-
-bool IsFreshTempFolder(const std::u16string& folder, unsigned uid) {
-  const std::u16string name = ExtractFileName(ExcludeTrailingPathDelimiter(folder));
-  const std::u16string stem = FreshStem(uid);
-  return name.size() == stem.size() + 6 && name.compare(0, stem.size(), stem) == 0;
 }
 
 // GetTempPathW is already the user's own folder; its long form, as designed.
