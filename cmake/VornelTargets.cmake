@@ -12,10 +12,11 @@ function(vornel_add_tree top)
 endfunction()
 
 # vornel_add_test(NAME SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s]
-#                 [ENVIRONMENT VAR=value ...])
-# A GoogleTest executable whose cases CTest lists one by one.
+#                 [ENVIRONMENT VAR=value ...] [WINDOWS])
+# A GoogleTest executable whose cases CTest lists one by one. WINDOWS: under Wine
+# the program shows windows, so it runs on an X server of its own (xvfb-run).
 function(vornel_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_TIMEOUT)
@@ -32,8 +33,20 @@ function(vornel_add_test name)
   if(WIN32)
     # Under Wine: the program runs once with GoogleTest's own runner (one start of
     # Wine for all its cases), in the private prefix of the build.
-    add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
-             wine $<TARGET_FILE:${name}>)
+    if(T_WINDOWS)
+      # Wine's desktop process takes the display of the program that starts it and
+      # lives on for a while after it: the test runs alone, starting after the
+      # last Wine session of the prefix has ended and ending with its own, so its
+      # desktop is on its X server and that desktop is gone before the server.
+      add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+               xvfb-run -a -s "-screen 0 1024x768x24"
+               sh -c "wineserver -w; wine \"$0\"; status=$?; wineserver -w; exit $status"
+               $<TARGET_FILE:${name}>)
+      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    else()
+      add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+               wine $<TARGET_FILE:${name}>)
+    endif()
     math(EXPR whole "${T_TIMEOUT} * 5")
     set_tests_properties(${name} PROPERTIES TIMEOUT ${whole} FIXTURES_REQUIRED wineprefix
                                             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

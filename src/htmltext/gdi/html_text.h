@@ -1,0 +1,153 @@
+// The HTML text label on Win32: a child window that shows a text written in the
+// label markup, rebuilds its layout whenever something that affects it changes,
+// can size itself to its text, paints opaquely through one off-screen image and
+// reacts to the mouse over links and spoiler titles.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "htmltext/color.h"
+#include "htmltext/gdi/gdi_text_surface.h"
+#include "htmltext/label.h"
+#include "htmltext/link_style.h"
+#include "htmltext/links.h"
+
+namespace vornel {
+
+class TVqHTMLText {
+ public:
+  using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
+  using TLinkClickEvent =
+      std::function<void(TVqHTMLText& sender, TQxBaseLink& link, bool& handled)>;
+  using TOpener = std::function<void(const std::u16string& target)>;
+
+  // A child window of the parent at the place given in the parent's client
+  // pixels. Raises EVqHTMLText when the window cannot be made.
+  TVqHTMLText(HWND parent, const RECT& place);
+  ~TVqHTMLText();
+  TVqHTMLText(const TVqHTMLText&) = delete;
+  TVqHTMLText& operator=(const TVqHTMLText&) = delete;
+
+  HWND Handle() const { return FHandle; }
+
+  // The markup, one output line per line.
+  const std::vector<std::u16string>& Lines() const { return FCore->Lines; }
+  void SetLines(std::vector<std::u16string> lines);
+  // The lines joined with CR LF, without a break after the last line; setting
+  // it splits at CR LF, LF or CR.
+  std::u16string Text() const;
+  void SetText(std::u16string_view text);
+
+  bool AutoWidth() const { return FCore->Settings.AutoWidth; }
+  void SetAutoWidth(bool value);
+  bool AutoHeight() const { return FCore->Settings.AutoHeight; }
+  void SetAutoHeight(bool value);
+  int MaxWidth() const { return FCore->Settings.MaxWidth; }
+  void SetMaxWidth(int value);
+  const TVqLinkStyle& StyleLinkNormal() const { return FStyleLinkNormal; }
+  void SetStyleLinkNormal(const TVqLinkStyle& value);
+  const TVqLinkStyle& StyleLinkHover() const { return FStyleLinkHover; }
+  void SetStyleLinkHover(const TVqLinkStyle& value);
+  bool AutoOpenLink() const { return FAutoOpenLink; }
+  void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
+
+  // The base font (Tahoma 8 points unless set), its colour included.
+  const TQxFont& Font() const { return FFont; }
+  void SetFont(const TQxFont& font);
+  // The background colour; with ParentColor it is the dialog background.
+  TColor Color() const;
+  void SetColor(TColor color);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
+
+  // Results of the last layout.
+  int LineCount() const { return FCore->LineCount(); }
+  int TextWidth() const;
+  int TextHeight() const;
+  bool IsLinkHover() const { return FSelectedLink != nullptr; }
+  TQxBaseLink* SelectedLink() const { return FSelectedLink.get(); }
+  const std::vector<std::shared_ptr<TQxLinkRef>>& LinkRefs() const { return FCore->LinkRefs(); }
+  const std::vector<std::shared_ptr<TQxSpoiler>>& Spoilers() const { return FCore->Spoilers(); }
+  const std::vector<std::unique_ptr<TQxVisualItem>>& VisualItems() const {
+    return FCore->VisualItems();
+  }
+  // The label's client size.
+  SIZE Size() const;
+  // How many layouts and how many paints have run.
+  int RebuildCount() const { return FRebuildCount; }
+  int PaintCount() const { return FPaintCount; }
+  // A change of the text lays out and repaints the label at most once in this
+  // many milliseconds (one display frame); the changes in between are laid out and
+  // shown with the next repaint.
+  static constexpr int PaintIntervalMs = 16;
+
+  void BeginUpdate() { ++FUpdatingSemaphore; }
+  // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
+  void EndUpdate(bool forceRepaint);
+  void Rebuild();
+
+  // Draws the label as a paint does onto a device context, at its origin.
+  void PaintTo(HDC dc);
+
+  TLinkEvent OnLinkEnter;
+  TLinkEvent OnLinkLeave;
+  TLinkClickEvent OnLinkClick;
+  TLinkClickEvent OnLinkRightClick;
+  std::function<void(TVqHTMLText& sender)> OnClick;
+  // Opens a link's target; starts as the shell's "open".
+  TOpener Opener;
+  // Receives an exception that left one of the label's message handlers;
+  // without it the message goes to the debugger output.
+  std::function<void(const std::exception& error)> OnException;
+
+ private:
+  class TCore;
+  enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
+  using TClock = std::chrono::steady_clock;
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Modify(int flags);
+  void RequestPaint();
+  void OnPaintTimer();
+  void BuildPending();
+  void Paint();
+  void MouseAt(int x, int y);
+  void Click();
+  void RightClick();
+  void ApplyTextSize(std::int64_t width, std::int64_t height);
+  template <typename F>
+  void Guarded(F&& body);
+
+  HWND FHandle = nullptr;
+  TGdiTextSurface FSurface;
+  std::unique_ptr<TQxLabel> FCore;  // a TCore
+  TQxFont FFont;
+  TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
+  TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
+  bool FAutoOpenLink = true;
+  TColor FColor = clNone;
+  bool FParentColor = true;
+  std::shared_ptr<TQxBaseLink> FSelectedLink;
+  bool FTrackingMouse = false;
+  int FUpdatingSemaphore = 0;
+  bool FResizing = false;  // the label sizes itself
+  SIZE FBuiltSize{-1, -1};  // the size the last layout ran at
+  int FRebuildCount = 0;
+  int FPaintCount = 0;
+  bool FBuildPending = false;  // a layout held back with the repaint
+  bool FPaintAsked = false;    // invalidated, no paint since
+  bool FTimerActive = false;   // a repaint held back to the end of the frame
+  std::optional<TClock::time_point> FLastPaint;
+};
+
+}  // namespace vornel
