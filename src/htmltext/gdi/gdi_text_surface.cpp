@@ -42,11 +42,10 @@ int TGdiTextSurface::FontHeight(int points) const {
 TFontHandle TGdiTextSurface::MakeFont(const TQxFont& font, DWORD quality) const {
   // A face name longer than LOGFONT holds would be cut by GDI anyway.
   const std::u16string name = font.Name.substr(0, LF_FACESIZE - 1);
-  return TFontHandle(CreateFontW(FontHeight(font.Size), 0, 0, 0,
-                                 font.Has(fsBold) ? FW_BOLD : FW_NORMAL, font.Has(fsItalic),
-                                 font.Has(fsUnderline), font.Has(fsStrikeOut), DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
-                                 DEFAULT_PITCH | FF_DONTCARE, Wide(name)));
+  return TFontHandle(CreateFontW(
+      FontHeight(font.Size), 0, 0, 0, font.Has(fsBold) ? FW_BOLD : FW_NORMAL, font.Has(fsItalic),
+      font.Has(fsUnderline), font.Has(fsStrikeOut), DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+      CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE, Wide(name)));
 }
 
 void TGdiTextSurface::Select(HFONT font) {
@@ -103,9 +102,8 @@ TTextExtent TGdiTextSurface::TextExtent(const TQxFont& font, std::u16string_view
   Select(entry.Font.get());
   SIZE size{};
   const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-  if (length > 0 &&
-      !GetTextExtentPoint32W(FDC.Get(), reinterpret_cast<const wchar_t*>(text.data()), length,
-                             &size)) {
+  if (length > 0 && !GetTextExtentPoint32W(FDC.Get(), reinterpret_cast<const wchar_t*>(text.data()),
+                                           length, &size)) {
     size.cx = 0;
   }
   return {static_cast<int>(size.cx), entry.Height};

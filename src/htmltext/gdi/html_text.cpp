@@ -183,84 +183,14 @@ SIZE TVqHTMLText::Size() const {
 // ---------------------------------------------------------------------------
 // Rebuilding
 
-void TVqHTMLText::EndUpdate(bool forceRepaint) {
-  if (FUpdatingSemaphore == 0) {
-    throw EVqHTMLText(u"There is no update started");
-  }
-  --FUpdatingSemaphore;
-  if (FUpdatingSemaphore == 0 && forceRepaint) {
-    Rebuild();
-    InvalidateRect(FHandle, nullptr, FALSE);
-    FPaintAsked = true;
-  }
-}
-
-void TVqHTMLText::Modify(int flags) {
-  if (FUpdatingSemaphore > 0) {
-    return;
-  }
-  if (flags & mfBuild) {
-    // A change to show that comes while a repaint is due anyway (held back to the
-    // frame's end, or asked for and not done yet) is laid out just before it.
-    const bool paintDue =
-        FTimerActive || FPaintAsked ||
-        (FLastPaint && TClock::now() - *FLastPaint < std::chrono::milliseconds(PaintIntervalMs));
-    if ((flags & mfPaint) && paintDue && IsWindowVisible(FHandle)) {
-      FBuildPending = true;
-    } else {
-      Rebuild();
-    }
-  }
-  if (flags & mfPaint) {
-    RequestPaint();
-  }
-}
-
-void TVqHTMLText::BuildPending() {
-  if (FBuildPending) {
-    Rebuild();
-  }
-}
-
-// Text that changes faster than a display frame (a status line set for every
-// block of a download) is laid out and painted once per frame: a change within a
-// frame of the last paint waits for the frame's end.
-void TVqHTMLText::RequestPaint() {
-  if (FTimerActive) {
-    return;
-  }
-  using std::chrono::milliseconds;
-  const milliseconds since =
-      FLastPaint ? std::chrono::duration_cast<milliseconds>(TClock::now() - *FLastPaint)
-                 : milliseconds(PaintIntervalMs);
-  if (since.count() >= PaintIntervalMs && !FBuildPending) {
-    InvalidateRect(FHandle, nullptr, FALSE);
-    FPaintAsked = true;
-    return;
-  }
-  // A repaint already asked for comes first and starts a new frame.
-  const long long wait = FPaintAsked ? PaintIntervalMs
-                                     : std::max<long long>(PaintIntervalMs - since.count(), 1);
-  if (SetTimer(FHandle, kPaintTimer, static_cast<UINT>(wait), nullptr) != 0) {
-    FTimerActive = true;
-  } else {
-    // Without a timer the change shows at once rather than never.
-    BuildPending();
-    InvalidateRect(FHandle, nullptr, FALSE);
-    FPaintAsked = true;
-  }
-}
-
-void TVqHTMLText::OnPaintTimer() {
-  KillTimer(FHandle, kPaintTimer);
-  FTimerActive = false;
-  BuildPending();
-  InvalidateRect(FHandle, nullptr, FALSE);
-  FPaintAsked = true;
+bool TVqHTMLText::StartFrameTimer(int milliseconds) {
+  FTimerActive =
+      SetTimer(FHandle, kPaintTimer, static_cast<UINT>(std::max(milliseconds, 1)), nullptr) != 0;
+  return FTimerActive;
 }
 
 void TVqHTMLText::Rebuild() {
-  FBuildPending = false;
+  NoteRebuilt();
   FCore->Settings.Font = FFont;
   FCore->Rebuild();
   ++FRebuildCount;
@@ -286,8 +216,7 @@ void TVqHTMLText::ApplyTextSize(std::int64_t width, std::int64_t height) {
 void TVqHTMLText::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(FHandle, &ps);
-  FLastPaint = TClock::now();
-  FPaintAsked = false;
+  NotePainted();
   ++FPaintCount;
   if (dc != nullptr) {
     Guarded([this, dc] { PaintTo(dc); });
@@ -316,14 +245,12 @@ void TVqHTMLText::PaintTo(HDC dc) {
   SetBkMode(canvas, TRANSPARENT);
   SetTextAlign(canvas, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   for (const auto& item : FCore->VisualItems()) {
-    const TItemLook look =
-        LookOf(*item, FSelectedLink.get(), FStyleLinkNormal, FStyleLinkHover);
-    const RECT rect{ToPixel(item->Rect.Left), ToPixel(item->Rect.Top),
-                    ToPixel(item->Rect.Right), ToPixel(item->Rect.Bottom)};
+    const TItemLook look = LookOf(*item, FSelectedLink.get(), FStyleLinkNormal, FStyleLinkHover);
+    const RECT rect{ToPixel(item->Rect.Left), ToPixel(item->Rect.Top), ToPixel(item->Rect.Right),
+                    ToPixel(item->Rect.Bottom)};
     if (look.Fill != clNone) {
       SetDCBrushColor(canvas, look.Fill);
-      PatBlt(canvas, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-             PATCOPY);
+      PatBlt(canvas, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, PATCOPY);
     }
     if (const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get())) {
       TSelection selectFont(canvas, FSurface.Font(look.Font));
@@ -377,16 +304,7 @@ void TVqHTMLText::Click() {
       OnLinkClick(*this, *link, handled);
     }
     if (!handled) {
-      if (auto* spoiler = dynamic_cast<TQxSpoiler*>(link.get())) {
-        spoiler->Expanded = !spoiler->Expanded;
-        Modify(mfBuild | mfPaint);
-      } else if (auto* ref = dynamic_cast<TQxLinkRef*>(link.get())) {
-        if (FAutoOpenLink && !ref->Target.empty() && Opener) {
-          Opener(ref->Target);
-        }
-      } else {
-        RaiseInternalError(u"Invalid link object");
-      }
+      FollowLink(*link, FAutoOpenLink, Opener);
     }
   }
   if (OnClick) {
@@ -406,10 +324,10 @@ void TVqHTMLText::RightClick() {
 // ---------------------------------------------------------------------------
 // Messages
 
-LRESULT CALLBACK TVqHTMLText::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK TVqHTMLText::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<TVqHTMLText*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<TVqHTMLText*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->FHandle = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -452,7 +370,9 @@ LRESULT TVqHTMLText::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kPaintTimer) {
-        Guarded([this] { OnPaintTimer(); });
+        KillTimer(FHandle, kPaintTimer);
+        FTimerActive = false;
+        Guarded([this] { FrameTimerFired(); });
         return 0;
       }
       break;

@@ -6,24 +6,23 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "htmltext/color.h"
 #include "htmltext/gdi/gdi_text_surface.h"
 #include "htmltext/label.h"
+#include "htmltext/label_control.h"
 #include "htmltext/link_style.h"
 #include "htmltext/links.h"
 
 namespace vornel {
 
-class TVqHTMLText {
+class TVqHTMLText : public TLabelControl {
  public:
   using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
   using TLinkClickEvent =
@@ -33,7 +32,7 @@ class TVqHTMLText {
   // A child window of the parent at the place given in the parent's client
   // pixels. Raises EVqHTMLText when the window cannot be made.
   TVqHTMLText(HWND parent, const RECT& place);
-  ~TVqHTMLText();
+  ~TVqHTMLText() override;
   TVqHTMLText(const TVqHTMLText&) = delete;
   TVqHTMLText& operator=(const TVqHTMLText&) = delete;
 
@@ -85,15 +84,7 @@ class TVqHTMLText {
   // How many layouts and how many paints have run.
   int RebuildCount() const { return FRebuildCount; }
   int PaintCount() const { return FPaintCount; }
-  // A change of the text lays out and repaints the label at most once in this
-  // many milliseconds (one display frame); the changes in between are laid out and
-  // shown with the next repaint.
-  static constexpr int PaintIntervalMs = 16;
-
-  void BeginUpdate() { ++FUpdatingSemaphore; }
-  // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
-  void EndUpdate(bool forceRepaint);
-  void Rebuild();
+  void Rebuild() override;
 
   // Draws the label as a paint does onto a device context, at its origin.
   void PaintTo(HDC dc);
@@ -111,15 +102,13 @@ class TVqHTMLText {
 
  private:
   class TCore;
-  enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
-  using TClock = std::chrono::steady_clock;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void Modify(int flags);
-  void RequestPaint();
-  void OnPaintTimer();
-  void BuildPending();
+  bool Shown() const override { return IsWindowVisible(FHandle) != FALSE; }
+  void Invalidate() override { InvalidateRect(FHandle, nullptr, FALSE); }
+  bool StartFrameTimer(int milliseconds) override;
+  bool FrameTimerActive() const override { return FTimerActive; }
   void Paint();
   void MouseAt(int x, int y);
   void Click();
@@ -139,15 +128,11 @@ class TVqHTMLText {
   bool FParentColor = true;
   std::shared_ptr<TQxBaseLink> FSelectedLink;
   bool FTrackingMouse = false;
-  int FUpdatingSemaphore = 0;
-  bool FResizing = false;  // the label sizes itself
+  bool FResizing = false;   // the label sizes itself
   SIZE FBuiltSize{-1, -1};  // the size the last layout ran at
   int FRebuildCount = 0;
   int FPaintCount = 0;
-  bool FBuildPending = false;  // a layout held back with the repaint
-  bool FPaintAsked = false;    // invalidated, no paint since
-  bool FTimerActive = false;   // a repaint held back to the end of the frame
-  std::optional<TClock::time_point> FLastPaint;
+  bool FTimerActive = false;  // a repaint held back to the end of the frame
 };
 
 }  // namespace vornel

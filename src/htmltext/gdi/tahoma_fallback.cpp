@@ -31,8 +31,7 @@ TTahomaFallback::TTahomaFallback() {
     return;
   }
   HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(VORNEL_TAHOMA_RESOURCE),
-                                 RT_RCDATA);
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(VORNEL_TAHOMA_RESOURCE), RT_RCDATA);
   if (resource == nullptr) {
     return;
   }

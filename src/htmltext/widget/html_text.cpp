@@ -11,6 +11,7 @@
 
 #include "htmltext/escape.h"
 #include "htmltext/html_text_error.h"
+#include "htmltext/label_text.h"
 #include "htmltext/widget/qt_colors.h"
 #include "htmltext/widget/qt_picture.h"
 
@@ -18,14 +19,9 @@ namespace vornel {
 
 namespace {
 
-constexpr std::int64_t kMaxCoordinate = 1 << 24;
-
-int ToInt(std::int64_t value) {
-  return static_cast<int>(std::clamp(value, -kMaxCoordinate, kMaxCoordinate));
-}
-
 QRect ToQRect(const TRect64& r) {
-  return QRect(QPoint(ToInt(r.Left), ToInt(r.Top)), QSize(ToInt(r.Width()), ToInt(r.Height())));
+  return QRect(QPoint(ToPixel(r.Left), ToPixel(r.Top)),
+               QSize(ToPixel(r.Width()), ToPixel(r.Height())));
 }
 
 TQxFont FromQFont(const QFont& font, TColor color) {
@@ -105,32 +101,11 @@ void TVqHTMLText::SetLines(std::vector<std::u16string> lines) {
 }
 
 std::u16string TVqHTMLText::Text() const {
-  std::u16string text;
-  for (std::size_t i = 0; i < FCore->Lines.size(); ++i) {
-    if (i > 0) {
-      text += u"\r\n";
-    }
-    text += FCore->Lines[i];
-  }
-  return text;
+  return JoinLines(FCore->Lines);
 }
 
 void TVqHTMLText::SetText(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = start;
-    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') {
-      ++end;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
-        text[end + 1] == u'\n') {
-      ++end;
-    }
-    start = end + 1;
-  }
-  SetLines(std::move(lines));
+  SetLines(SplitLines(text));
 }
 
 void TVqHTMLText::SetAutoWidth(bool value) {
@@ -262,10 +237,10 @@ void TVqHTMLText::SetCursor(const QCursor& cursor) {
 }
 
 int TVqHTMLText::TextWidth() const {
-  return ToInt(FCore->TextWidth());
+  return ToPixel(FCore->TextWidth());
 }
 int TVqHTMLText::TextHeight() const {
-  return ToInt(FCore->TextHeight());
+  return ToPixel(FCore->TextHeight());
 }
 
 std::u16string TVqHTMLText::About() {
@@ -287,60 +262,9 @@ QSize TVqHTMLText::sizeHint() const {
 // ---------------------------------------------------------------------------
 // Rebuilding
 
-void TVqHTMLText::EndUpdate(bool forceRepaint) {
-  if (FUpdatingSemaphore == 0) {
-    throw EVqHTMLText(u"There is no update started");
-  }
-  --FUpdatingSemaphore;
-  if (FUpdatingSemaphore == 0 && forceRepaint) {
-    Rebuild();
-    update();
-  }
-}
-
-void TVqHTMLText::Modify(int flags) {
-  if (FUpdatingSemaphore > 0) {
-    return;
-  }
-  if (flags & mfBuild) {
-    // A change to show that comes while a repaint is due anyway (held back to the
-    // frame's end, or asked for and not done yet) is laid out just before it.
-    const bool paintDue = FPaintTimer.isActive() || FPaintAsked ||
-                          (FSincePaint.isValid() && FSincePaint.elapsed() < PaintIntervalMs);
-    if ((flags & mfPaint) && paintDue && isVisible()) {
-      FBuildPending = true;
-    } else {
-      Rebuild();
-    }
-  }
-  if (flags & mfPaint) {
-    RequestPaint();
-  }
-}
-
-void TVqHTMLText::BuildPending() {
-  if (FBuildPending) {
-    Rebuild();
-  }
-}
-
-// Text that changes faster than a display frame (a status line set for every
-// block of a download) is laid out and painted once per frame: a change within a
-// frame of the last paint waits for the frame's end.
-void TVqHTMLText::RequestPaint() {
-  if (FPaintTimer.isActive()) {
-    return;
-  }
-  const qint64 since = FSincePaint.isValid() ? FSincePaint.elapsed() : PaintIntervalMs;
-  if (since >= PaintIntervalMs && !FBuildPending) {
-    update();
-    FPaintAsked = true;
-  } else {
-    // A repaint already asked for comes first and starts a new frame.
-    const qint64 wait =
-        FPaintAsked ? PaintIntervalMs : std::max<qint64>(PaintIntervalMs - since, 0);
-    FPaintTimer.start(static_cast<int>(wait), Qt::PreciseTimer, this);
-  }
+bool TVqHTMLText::StartFrameTimer(int milliseconds) {
+  FPaintTimer.start(milliseconds, Qt::PreciseTimer, this);
+  return true;
 }
 
 void TVqHTMLText::timerEvent(QTimerEvent* event) {
@@ -349,13 +273,11 @@ void TVqHTMLText::timerEvent(QTimerEvent* event) {
     return;
   }
   FPaintTimer.stop();
-  Guarded([this] { BuildPending(); });
-  update();
-  FPaintAsked = true;
+  Guarded([this] { FrameTimerFired(); });
 }
 
 void TVqHTMLText::Rebuild() {
-  FBuildPending = false;
+  NoteRebuilt();
   FCore->Settings.Font = FromQFont(font(), FontColor());
   FCore->Rebuild();
   ++FRebuildCount;
@@ -422,8 +344,7 @@ void TVqHTMLText::changeEvent(QEvent* event) {
 // Painting
 
 void TVqHTMLText::paintEvent(QPaintEvent*) {
-  FSincePaint.start();
-  FPaintAsked = false;
+  NotePainted();
   Guarded([this] { Paint(); });
 }
 
@@ -438,23 +359,11 @@ void TVqHTMLText::Paint() {
   {
     QPainter painter(&image);
     for (const auto& item : FCore->VisualItems()) {
-      TColor fill = item->BColor;
+      const TItemLook look = LookOf(*item, FSelectedLink.get(), FStyleLinkNormal, FStyleLinkHover);
       const QRect rect = ToQRect(item->Rect);
+      const TQxFont& font = look.Font;
+      const TColor fill = look.Fill;
       const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
-      TQxFont font = word != nullptr ? word->Font : TQxFont{};
-      if (item->Link) {
-        const TVqLinkStyle& style =
-            item->Link == FSelectedLink ? FStyleLinkHover : FStyleLinkNormal;
-        if (style.FontColor != clNone) {
-          font.Color = style.FontColor;
-        }
-        if (style.BackColor != clNone) {
-          fill = style.BackColor;
-        }
-        if (style.Underline) {
-          font.Style |= fsUnderline;
-        }
-      }
       if (fill != clNone) {
         painter.fillRect(rect, ToQColor(fill));
       }
@@ -462,7 +371,7 @@ void TVqHTMLText::Paint() {
         painter.setFont(FSurface.Font(font));
         painter.setPen(ToQColor(font.Color));
         painter.drawText(
-            QPoint(rect.left(), rect.top() + ToInt(word->YPos) + FSurface.Ascent(font)),
+            QPoint(rect.left(), rect.top() + ToPixel(word->YPos) + FSurface.Ascent(font)),
             ToQString(word->Text));
       } else if (const auto* image = dynamic_cast<const TQxVisualItem_Image*>(item.get())) {
         if (!FImages.isNull()) {
@@ -488,13 +397,7 @@ void TVqHTMLText::Paint() {
 
 void TVqHTMLText::MouseAt(QPoint point) {
   BuildPending();
-  std::shared_ptr<TQxBaseLink> found;
-  for (const auto& item : FCore->VisualItems()) {
-    if (item->Link && item->Rect.Contains(point.x(), point.y())) {
-      found = item->Link;
-      break;
-    }
-  }
+  std::shared_ptr<TQxBaseLink> found = FCore->LinkAt(point.x(), point.y());
   if (found == FSelectedLink) {
     return;
   }
@@ -522,16 +425,9 @@ void TVqHTMLText::Click() {
       OnLinkClick(*this, *link, handled);
     }
     if (!handled) {
-      if (auto* spoiler = dynamic_cast<TQxSpoiler*>(link.get())) {
-        spoiler->Expanded = !spoiler->Expanded;
-        Modify(mfBuild | mfPaint);
-      } else if (auto* ref = dynamic_cast<TQxLinkRef*>(link.get())) {
-        if (FAutoOpenLink && !ref->Target.empty()) {
-          QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(ref->Target)));
-        }
-      } else {
-        RaiseInternalError(u"Invalid link object");
-      }
+      FollowLink(*link, FAutoOpenLink, [](const std::u16string& target) {
+        QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(target)));
+      });
     }
   }
   if (OnClick) {

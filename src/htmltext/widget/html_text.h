@@ -6,7 +6,6 @@
 
 #include <QBasicTimer>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -19,20 +18,15 @@
 
 #include "htmltext/color.h"
 #include "htmltext/label.h"
+#include "htmltext/label_control.h"
+#include "htmltext/link_style.h"
 #include "htmltext/links.h"
 #include "htmltext/widget/image_list.h"
 #include "htmltext/widget/qt_text_surface.h"
 
 namespace vornel {
 
-struct TVqLinkStyle {
-  TColor FontColor = clNone;
-  TColor BackColor = clNone;
-  bool Underline = false;
-  bool operator==(const TVqLinkStyle&) const = default;
-};
-
-class TVqHTMLText : public QWidget {
+class TVqHTMLText : public QWidget, public TLabelControl {
  public:
   using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
   using TLinkClickEvent =
@@ -106,16 +100,7 @@ class TVqHTMLText : public QWidget {
   static std::u16string About();
   // How many layouts have run.
   int RebuildCount() const { return FRebuildCount; }
-  // A change of the text lays out and repaints the label at most once in this
-  // many milliseconds (one display frame); the changes in between are laid out and
-  // shown with the next repaint, so that until then the layout (VisualItems and
-  // the sizes) may be a frame behind the text.
-  static constexpr int PaintIntervalMs = 16;
-
-  void BeginUpdate() { ++FUpdatingSemaphore; }
-  // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
-  void EndUpdate(bool forceRepaint);
-  void Rebuild();
+  void Rebuild() override;
 
   static std::u16string EscapeTextToHTML(std::u16string_view text);
   static std::u16string UnescapeHTMLToText(std::u16string_view html);
@@ -143,12 +128,11 @@ class TVqHTMLText : public QWidget {
 
  private:
   class TCore;
-  enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
 
-  void Modify(int flags);
-  void RequestPaint();
-  // Runs a layout held back to the end of the frame.
-  void BuildPending();
+  bool Shown() const override { return isVisible(); }
+  void Invalidate() override { update(); }
+  bool StartFrameTimer(int milliseconds) override;
+  bool FrameTimerActive() const override { return FPaintTimer.isActive(); }
   void Paint();
   void MouseAt(QPoint point);
   void Click();
@@ -169,14 +153,10 @@ class TVqHTMLText : public QWidget {
   bool FParentColor = true;
   QCursor FUserCursor;
   std::shared_ptr<TQxBaseLink> FSelectedLink;
-  int FUpdatingSemaphore = 0;
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
   int FRebuildCount = 0;
-  bool FBuildPending = false;  // a layout held back with the repaint
-  bool FPaintAsked = false;    // update() called, no paint since
-  QElapsedTimer FSincePaint;   // since the last paint
-  QBasicTimer FPaintTimer;     // a repaint held back to the end of the frame
+  QBasicTimer FPaintTimer;  // a repaint held back to the end of the frame
 };
 
 }  // namespace vornel

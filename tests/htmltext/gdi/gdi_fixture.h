@@ -135,8 +135,8 @@ class TTestWindow {
     RECT frame{0, 0, 594, 269};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
     FHandle = CreateWindowExW(0, L"VornelTestParent", L"Label test", WS_OVERLAPPEDWINDOW, 10, 10,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                              nullptr, instance, nullptr);
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                              instance, nullptr);
     EXPECT_NE(FHandle, nullptr);
     ShowWindow(FHandle, SW_SHOWNORMAL);
     UpdateWindow(FHandle);
