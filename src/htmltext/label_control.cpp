@@ -3,8 +3,87 @@
 #include <algorithm>
 
 #include "htmltext/html_text_error.h"
+#include "htmltext/label_text.h"
 
 namespace vornel {
+
+void TLabelControl::SetLines(std::vector<std::u16string> lines) {
+  if (lines == Core().Lines) {
+    return;
+  }
+  Core().Lines = std::move(lines);
+  Core().ClearSpoilers();
+  Modify(mfBuild | mfPaint);
+}
+
+std::u16string TLabelControl::Text() const {
+  return JoinLines(Core().Lines);
+}
+
+void TLabelControl::SetText(std::u16string_view text) {
+  SetLines(SplitLines(text));
+}
+
+void TLabelControl::SetAutoWidth(bool value) {
+  // Switching it off changes nothing.
+  if (Change(Core().Settings.AutoWidth, value) && value) {
+    Modify(mfBuild);
+  }
+}
+
+void TLabelControl::SetAutoHeight(bool value) {
+  if (Change(Core().Settings.AutoHeight, value) && value) {
+    Modify(mfBuild);
+  }
+}
+
+void TLabelControl::SetMaxWidth(int value) {
+  if (Change(Core().Settings.MaxWidth, value)) {
+    Modify(mfBuild);
+  }
+}
+
+void TLabelControl::SetLineSpacing(int value) {
+  if (Change(Core().Settings.LineSpacing, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetListLevelPadding(int value) {
+  if (Change(Core().Settings.ListLevelPadding, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetLineVertAlign(TVertAlign value) {
+  if (Change(Core().Settings.LineVertAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetOverallHorzAlign(THorzAlign value) {
+  if (Change(Core().Settings.OverallHorzAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetOverallVertAlign(TVertAlign value) {
+  if (Change(Core().Settings.OverallVertAlign, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetStyleLinkNormal(const TVqLinkStyle& value) {
+  if (Change(FStyleLinkNormal, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
+
+void TLabelControl::SetStyleLinkHover(const TVqLinkStyle& value) {
+  if (Change(FStyleLinkHover, value)) {
+    Modify(mfBuild | mfPaint);
+  }
+}
 
 void TLabelControl::EndUpdate(bool forceRepaint) {
   if (FUpdatingSemaphore == 0) {
@@ -83,13 +162,13 @@ void TLabelControl::FrameTimerFired() {
   Repaint();
 }
 
-void TLabelControl::FollowLink(TQxBaseLink& link, bool autoOpen,
+void TLabelControl::FollowLink(TQxBaseLink& link,
                                const std::function<void(const std::u16string&)>& open) {
   if (auto* spoiler = dynamic_cast<TQxSpoiler*>(&link)) {
     spoiler->Expanded = !spoiler->Expanded;
     Modify(mfBuild | mfPaint);
   } else if (auto* ref = dynamic_cast<TQxLinkRef*>(&link)) {
-    if (autoOpen && !ref->Target.empty() && open) {
+    if (FAutoOpenLink && !ref->Target.empty() && open) {
       open(ref->Target);
     }
   } else {

@@ -8,7 +8,6 @@
 
 #include "htmltext/gdi/gdi_handles.h"
 #include "htmltext/html_text_error.h"
-#include "htmltext/label_text.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 
@@ -21,15 +20,6 @@ constexpr UINT_PTR kPaintTimer = 1;
 
 void ShellOpen(const std::u16string& target) {
   ShellExecuteW(nullptr, L"open", Wide(target), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-template <typename T>
-bool Change(T& field, const T& value) {
-  if (field == value) {
-    return false;
-  }
-  field = value;
-  return true;
 }
 
 }  // namespace
@@ -93,53 +83,6 @@ void TVqHTMLText::Guarded(F&& body) {
 // ---------------------------------------------------------------------------
 // Properties
 
-void TVqHTMLText::SetLines(std::vector<std::u16string> lines) {
-  if (lines == FCore->Lines) {
-    return;
-  }
-  FCore->Lines = std::move(lines);
-  FCore->ClearSpoilers();
-  Modify(mfBuild | mfPaint);
-}
-
-std::u16string TVqHTMLText::Text() const {
-  return JoinLines(FCore->Lines);
-}
-
-void TVqHTMLText::SetText(std::u16string_view text) {
-  SetLines(SplitLines(text));
-}
-
-void TVqHTMLText::SetAutoWidth(bool value) {
-  if (Change(FCore->Settings.AutoWidth, value) && value) {
-    Modify(mfBuild);
-  }
-}
-
-void TVqHTMLText::SetAutoHeight(bool value) {
-  if (Change(FCore->Settings.AutoHeight, value) && value) {
-    Modify(mfBuild);
-  }
-}
-
-void TVqHTMLText::SetMaxWidth(int value) {
-  if (Change(FCore->Settings.MaxWidth, value)) {
-    Modify(mfBuild);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkNormal(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkNormal, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkHover(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkHover, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
 void TVqHTMLText::SetFont(const TQxFont& font) {
   if (Change(FFont, font)) {
     Modify(mfBuild | mfPaint);
@@ -162,14 +105,6 @@ void TVqHTMLText::SetParentColor(bool value) {
   if (Change(FParentColor, value)) {
     Modify(mfPaint);
   }
-}
-
-int TVqHTMLText::TextWidth() const {
-  return ToPixel(FCore->TextWidth());
-}
-
-int TVqHTMLText::TextHeight() const {
-  return ToPixel(FCore->TextHeight());
 }
 
 SIZE TVqHTMLText::Size() const {
@@ -245,7 +180,7 @@ void TVqHTMLText::PaintTo(HDC dc) {
   SetBkMode(canvas, TRANSPARENT);
   SetTextAlign(canvas, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   for (const auto& item : FCore->VisualItems()) {
-    const TItemLook look = LookOf(*item, FSelectedLink.get(), FStyleLinkNormal, FStyleLinkHover);
+    const TItemLook look = LookOf(*item);
     const RECT rect{ToPixel(item->Rect.Left), ToPixel(item->Rect.Top), ToPixel(item->Rect.Right),
                     ToPixel(item->Rect.Bottom)};
     if (look.Fill != clNone) {
@@ -304,7 +239,7 @@ void TVqHTMLText::Click() {
       OnLinkClick(*this, *link, handled);
     }
     if (!handled) {
-      FollowLink(*link, FAutoOpenLink, Opener);
+      FollowLink(*link, Opener);
     }
   }
   if (OnClick) {

@@ -38,27 +38,6 @@ class TVqHTMLText : public TLabelControl {
 
   HWND Handle() const { return FHandle; }
 
-  // The markup, one output line per line.
-  const std::vector<std::u16string>& Lines() const { return FCore->Lines; }
-  void SetLines(std::vector<std::u16string> lines);
-  // The lines joined with CR LF, without a break after the last line; setting
-  // it splits at CR LF, LF or CR.
-  std::u16string Text() const;
-  void SetText(std::u16string_view text);
-
-  bool AutoWidth() const { return FCore->Settings.AutoWidth; }
-  void SetAutoWidth(bool value);
-  bool AutoHeight() const { return FCore->Settings.AutoHeight; }
-  void SetAutoHeight(bool value);
-  int MaxWidth() const { return FCore->Settings.MaxWidth; }
-  void SetMaxWidth(int value);
-  const TVqLinkStyle& StyleLinkNormal() const { return FStyleLinkNormal; }
-  void SetStyleLinkNormal(const TVqLinkStyle& value);
-  const TVqLinkStyle& StyleLinkHover() const { return FStyleLinkHover; }
-  void SetStyleLinkHover(const TVqLinkStyle& value);
-  bool AutoOpenLink() const { return FAutoOpenLink; }
-  void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
-
   // The base font (Tahoma 8 points unless set), its colour included.
   const TQxFont& Font() const { return FFont; }
   void SetFont(const TQxFont& font);
@@ -68,17 +47,6 @@ class TVqHTMLText : public TLabelControl {
   bool ParentColor() const { return FParentColor; }
   void SetParentColor(bool value);
 
-  // Results of the last layout.
-  int LineCount() const { return FCore->LineCount(); }
-  int TextWidth() const;
-  int TextHeight() const;
-  bool IsLinkHover() const { return FSelectedLink != nullptr; }
-  TQxBaseLink* SelectedLink() const { return FSelectedLink.get(); }
-  const std::vector<std::shared_ptr<TQxLinkRef>>& LinkRefs() const { return FCore->LinkRefs(); }
-  const std::vector<std::shared_ptr<TQxSpoiler>>& Spoilers() const { return FCore->Spoilers(); }
-  const std::vector<std::unique_ptr<TQxVisualItem>>& VisualItems() const {
-    return FCore->VisualItems();
-  }
   // The label's client size.
   SIZE Size() const;
   // How many layouts and how many paints have run.
@@ -105,6 +73,8 @@ class TVqHTMLText : public TLabelControl {
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  TQxLabel& Core() override { return *FCore; }
+  const TQxLabel& Core() const override { return *FCore; }
   bool Shown() const override { return IsWindowVisible(FHandle) != FALSE; }
   void Invalidate() override { InvalidateRect(FHandle, nullptr, FALSE); }
   bool StartFrameTimer(int milliseconds) override;
@@ -121,12 +91,8 @@ class TVqHTMLText : public TLabelControl {
   TGdiTextSurface FSurface;
   std::unique_ptr<TQxLabel> FCore;  // a TCore
   TQxFont FFont;
-  TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
-  TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
-  bool FAutoOpenLink = true;
   TColor FColor = clNone;
   bool FParentColor = true;
-  std::shared_ptr<TQxBaseLink> FSelectedLink;
   bool FTrackingMouse = false;
   bool FResizing = false;   // the label sizes itself
   SIZE FBuiltSize{-1, -1};  // the size the last layout ran at

@@ -11,7 +11,6 @@
 
 #include "htmltext/escape.h"
 #include "htmltext/html_text_error.h"
-#include "htmltext/label_text.h"
 #include "htmltext/widget/qt_colors.h"
 #include "htmltext/widget/qt_picture.h"
 
@@ -91,101 +90,6 @@ void TVqHTMLText::Guarded(F&& body) {
 // ---------------------------------------------------------------------------
 // Properties
 
-void TVqHTMLText::SetLines(std::vector<std::u16string> lines) {
-  if (lines == FCore->Lines) {
-    return;
-  }
-  FCore->Lines = std::move(lines);
-  FCore->ClearSpoilers();
-  Modify(mfBuild | mfPaint);
-}
-
-std::u16string TVqHTMLText::Text() const {
-  return JoinLines(FCore->Lines);
-}
-
-void TVqHTMLText::SetText(std::u16string_view text) {
-  SetLines(SplitLines(text));
-}
-
-void TVqHTMLText::SetAutoWidth(bool value) {
-  if (value != FCore->Settings.AutoWidth) {
-    FCore->Settings.AutoWidth = value;
-    if (value) {
-      Modify(mfBuild);
-    }
-  }
-}
-
-void TVqHTMLText::SetAutoHeight(bool value) {
-  if (value != FCore->Settings.AutoHeight) {
-    FCore->Settings.AutoHeight = value;
-    if (value) {
-      Modify(mfBuild);
-    }
-  }
-}
-
-void TVqHTMLText::SetMaxWidth(int value) {
-  if (value != FCore->Settings.MaxWidth) {
-    FCore->Settings.MaxWidth = value;
-    Modify(mfBuild);
-  }
-}
-
-namespace {
-template <typename T>
-bool Change(T& field, const T& value) {
-  if (field == value) {
-    return false;
-  }
-  field = value;
-  return true;
-}
-}  // namespace
-
-void TVqHTMLText::SetLineSpacing(int value) {
-  if (Change(FCore->Settings.LineSpacing, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetListLevelPadding(int value) {
-  if (Change(FCore->Settings.ListLevelPadding, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetLineVertAlign(TVertAlign value) {
-  if (Change(FCore->Settings.LineVertAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetOverallHorzAlign(THorzAlign value) {
-  if (Change(FCore->Settings.OverallHorzAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetOverallVertAlign(TVertAlign value) {
-  if (Change(FCore->Settings.OverallVertAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkNormal(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkNormal, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkHover(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkHover, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
 void TVqHTMLText::SetImages(TVqImageList* images) {
   if (images == FImages.data()) {
     return;
@@ -234,13 +138,6 @@ void TVqHTMLText::SetCursor(const QCursor& cursor) {
   if (!FSelectedLink) {
     setCursor(cursor);
   }
-}
-
-int TVqHTMLText::TextWidth() const {
-  return ToPixel(FCore->TextWidth());
-}
-int TVqHTMLText::TextHeight() const {
-  return ToPixel(FCore->TextHeight());
 }
 
 std::u16string TVqHTMLText::About() {
@@ -359,7 +256,7 @@ void TVqHTMLText::Paint() {
   {
     QPainter painter(&image);
     for (const auto& item : FCore->VisualItems()) {
-      const TItemLook look = LookOf(*item, FSelectedLink.get(), FStyleLinkNormal, FStyleLinkHover);
+      const TItemLook look = LookOf(*item);
       const QRect rect = ToQRect(item->Rect);
       const TQxFont& font = look.Font;
       const TColor fill = look.Fill;
@@ -425,7 +322,7 @@ void TVqHTMLText::Click() {
       OnLinkClick(*this, *link, handled);
     }
     if (!handled) {
-      FollowLink(*link, FAutoOpenLink, [](const std::u16string& target) {
+      FollowLink(*link, [](const std::u16string& target) {
         QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(target)));
       });
     }

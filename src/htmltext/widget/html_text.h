@@ -37,36 +37,6 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   explicit TVqHTMLText(QWidget* parent = nullptr);
   ~TVqHTMLText() override;
 
-  // The markup, one output line per line.
-  const std::vector<std::u16string>& Lines() const { return FCore->Lines; }
-  void SetLines(std::vector<std::u16string> lines);
-  // The lines joined with CR LF, without a break after the last line; setting
-  // it splits at CR LF, LF or CR.
-  std::u16string Text() const;
-  void SetText(std::u16string_view text);
-
-  bool AutoWidth() const { return FCore->Settings.AutoWidth; }
-  void SetAutoWidth(bool value);
-  bool AutoHeight() const { return FCore->Settings.AutoHeight; }
-  void SetAutoHeight(bool value);
-  int MaxWidth() const { return FCore->Settings.MaxWidth; }
-  void SetMaxWidth(int value);
-  int LineSpacing() const { return FCore->Settings.LineSpacing; }
-  void SetLineSpacing(int value);
-  int ListLevelPadding() const { return FCore->Settings.ListLevelPadding; }
-  void SetListLevelPadding(int value);
-  TVertAlign LineVertAlign() const { return FCore->Settings.LineVertAlign; }
-  void SetLineVertAlign(TVertAlign value);
-  THorzAlign OverallHorzAlign() const { return FCore->Settings.OverallHorzAlign; }
-  void SetOverallHorzAlign(THorzAlign value);
-  TVertAlign OverallVertAlign() const { return FCore->Settings.OverallVertAlign; }
-  void SetOverallVertAlign(TVertAlign value);
-  const TVqLinkStyle& StyleLinkNormal() const { return FStyleLinkNormal; }
-  void SetStyleLinkNormal(const TVqLinkStyle& value);
-  const TVqLinkStyle& StyleLinkHover() const { return FStyleLinkHover; }
-  void SetStyleLinkHover(const TVqLinkStyle& value);
-  bool AutoOpenLink() const { return FAutoOpenLink; }
-  void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
   // Not owned; cleared when the list is destroyed.
   TVqImageList* Images() const { return FImages.data(); }
   void SetImages(TVqImageList* images);
@@ -84,17 +54,6 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   const QCursor& Cursor() const { return FUserCursor; }
   void SetCursor(const QCursor& cursor);
 
-  // Results of the last layout.
-  int LineCount() const { return FCore->LineCount(); }
-  int TextWidth() const;
-  int TextHeight() const;
-  bool IsLinkHover() const { return FSelectedLink != nullptr; }
-  TQxBaseLink* SelectedLink() const { return FSelectedLink.get(); }
-  const std::vector<std::shared_ptr<TQxLinkRef>>& LinkRefs() const { return FCore->LinkRefs(); }
-  const std::vector<std::shared_ptr<TQxSpoiler>>& Spoilers() const { return FCore->Spoilers(); }
-  const std::vector<std::unique_ptr<TQxVisualItem>>& VisualItems() const {
-    return FCore->VisualItems();
-  }
   // The system colours the markup's colour identifiers resolve to.
   const TSystemColors& SystemColors() const { return FCore->SystemColors; }
   static std::u16string About();
@@ -129,6 +88,8 @@ class TVqHTMLText : public QWidget, public TLabelControl {
  private:
   class TCore;
 
+  TQxLabel& Core() override { return *FCore; }
+  const TQxLabel& Core() const override { return *FCore; }
   bool Shown() const override { return isVisible(); }
   void Invalidate() override { update(); }
   bool StartFrameTimer(int milliseconds) override;
@@ -144,15 +105,11 @@ class TVqHTMLText : public QWidget, public TLabelControl {
 
   TQtTextSurface FSurface;
   std::unique_ptr<TQxLabel> FCore;  // a TCore
-  TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
-  TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
-  bool FAutoOpenLink = true;
   QPointer<TVqImageList> FImages;
   QMetaObject::Connection FImagesDestroyed;
   TColor FColor = clNone;
   bool FParentColor = true;
   QCursor FUserCursor;
-  std::shared_ptr<TQxBaseLink> FSelectedLink;
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
   int FRebuildCount = 0;
