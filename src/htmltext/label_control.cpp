@@ -85,6 +85,20 @@ void TLabelControl::SetStyleLinkHover(const TVqLinkStyle& value) {
   }
 }
 
+void TLabelControl::SetColor(TColor color) {
+  if (FParentColor || color != FColor) {
+    FColor = color;
+    FParentColor = false;
+    Modify(mfPaint);
+  }
+}
+
+void TLabelControl::SetParentColor(bool value) {
+  if (Change(FParentColor, value)) {
+    Modify(mfPaint);
+  }
+}
+
 void TLabelControl::EndUpdate(bool forceRepaint) {
   if (FUpdatingSemaphore == 0) {
     throw EVqHTMLText(u"There is no update started");

@@ -58,6 +58,11 @@ class TLabelControl {
   void SetStyleLinkHover(const TVqLinkStyle& value);
   bool AutoOpenLink() const { return FAutoOpenLink; }
   void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
+  // The background colour; with ParentColor it follows the parent's background.
+  TColor Color() const { return FParentColor ? ParentBackground() : FColor; }
+  void SetColor(TColor color);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
 
   // Results of the last layout.
   int LineCount() const { return Core().LineCount(); }
@@ -114,6 +119,8 @@ class TLabelControl {
   // The window system's part.
   virtual TQxLabel& Core() = 0;
   virtual const TQxLabel& Core() const = 0;
+  // The background the label takes from its parent.
+  virtual TColor ParentBackground() const = 0;
   virtual bool Shown() const = 0;
   // Asks the window system for a repaint.
   virtual void Invalidate() = 0;
@@ -131,6 +138,8 @@ class TLabelControl {
   TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
   TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
   bool FAutoOpenLink = true;
+  TColor FColor = clNone;
+  bool FParentColor = true;
   int FUpdatingSemaphore = 0;
   bool FBuildPending = false;  // a layout held back with the repaint
   bool FPaintAsked = false;    // a repaint asked for, no paint since

@@ -89,24 +89,6 @@ void TVqHTMLText::SetFont(const TQxFont& font) {
   }
 }
 
-TColor TVqHTMLText::Color() const {
-  return FParentColor ? static_cast<TColor>(GetSysColor(COLOR_BTNFACE)) : FColor;
-}
-
-void TVqHTMLText::SetColor(TColor color) {
-  if (FParentColor || color != FColor) {
-    FColor = color;
-    FParentColor = false;
-    Modify(mfPaint);
-  }
-}
-
-void TVqHTMLText::SetParentColor(bool value) {
-  if (Change(FParentColor, value)) {
-    Modify(mfPaint);
-  }
-}
-
 SIZE TVqHTMLText::Size() const {
   RECT client{};
   if (FHandle != nullptr) {

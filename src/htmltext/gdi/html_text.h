@@ -41,11 +41,6 @@ class TVqHTMLText : public TLabelControl {
   // The base font (Tahoma 8 points unless set), its colour included.
   const TQxFont& Font() const { return FFont; }
   void SetFont(const TQxFont& font);
-  // The background colour; with ParentColor it is the dialog background.
-  TColor Color() const;
-  void SetColor(TColor color);
-  bool ParentColor() const { return FParentColor; }
-  void SetParentColor(bool value);
 
   // The label's client size.
   SIZE Size() const;
@@ -75,6 +70,9 @@ class TVqHTMLText : public TLabelControl {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   TQxLabel& Core() override { return *FCore; }
   const TQxLabel& Core() const override { return *FCore; }
+  TColor ParentBackground() const override {
+    return static_cast<TColor>(GetSysColor(COLOR_BTNFACE));
+  }
   bool Shown() const override { return IsWindowVisible(FHandle) != FALSE; }
   void Invalidate() override { InvalidateRect(FHandle, nullptr, FALSE); }
   bool StartFrameTimer(int milliseconds) override;
@@ -91,8 +89,6 @@ class TVqHTMLText : public TLabelControl {
   TGdiTextSurface FSurface;
   std::unique_ptr<TQxLabel> FCore;  // a TCore
   TQxFont FFont;
-  TColor FColor = clNone;
-  bool FParentColor = true;
   bool FTrackingMouse = false;
   bool FResizing = false;   // the label sizes itself
   SIZE FBuiltSize{-1, -1};  // the size the last layout ran at

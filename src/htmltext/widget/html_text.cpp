@@ -105,22 +105,8 @@ void TVqHTMLText::SetImages(TVqImageList* images) {
   Modify(mfBuild | mfPaint);
 }
 
-TColor TVqHTMLText::Color() const {
-  return FParentColor ? FromQColor(palette().color(QPalette::Window)) : FColor;
-}
-
-void TVqHTMLText::SetColor(TColor color) {
-  if (FParentColor || color != FColor) {
-    FColor = color;
-    FParentColor = false;
-    Modify(mfPaint);
-  }
-}
-
-void TVqHTMLText::SetParentColor(bool value) {
-  if (Change(FParentColor, value)) {
-    Modify(mfPaint);
-  }
+TColor TVqHTMLText::ParentBackground() const {
+  return FromQColor(palette().color(QPalette::Window));
 }
 
 TColor TVqHTMLText::FontColor() const {

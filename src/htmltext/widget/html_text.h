@@ -41,11 +41,6 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   TVqImageList* Images() const { return FImages.data(); }
   void SetImages(TVqImageList* images);
 
-  // The background colour; with ParentColor it follows the parent's background.
-  TColor Color() const;
-  void SetColor(TColor color);
-  bool ParentColor() const { return FParentColor; }
-  void SetParentColor(bool value);
   // The base font is the widget's font (inherited from the parent unless set);
   // its colour is the palette's window-text colour.
   TColor FontColor() const;
@@ -90,6 +85,7 @@ class TVqHTMLText : public QWidget, public TLabelControl {
 
   TQxLabel& Core() override { return *FCore; }
   const TQxLabel& Core() const override { return *FCore; }
+  TColor ParentBackground() const override;
   bool Shown() const override { return isVisible(); }
   void Invalidate() override { update(); }
   bool StartFrameTimer(int milliseconds) override;
@@ -107,8 +103,6 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   std::unique_ptr<TQxLabel> FCore;  // a TCore
   QPointer<TVqImageList> FImages;
   QMetaObject::Connection FImagesDestroyed;
-  TColor FColor = clNone;
-  bool FParentColor = true;
   QCursor FUserCursor;
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
