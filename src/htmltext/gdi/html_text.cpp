@@ -8,7 +8,6 @@
 
 #include "htmltext/gdi/gdi_handles.h"
 #include "htmltext/html_text_error.h"
-#include "platform/text.h"
 #include "platform/win32/wide.h"
 
 namespace vornel {
