@@ -34,15 +34,15 @@ function(vornel_add_test name)
     # Under Wine: the program runs once with GoogleTest's own runner (one start of
     # Wine for all its cases), in the private prefix of the build.
     if(T_WINDOWS)
-      # Wine's desktop process takes the display of the program that starts it and
-      # lives on for a while after it: the test runs alone, starting after the
-      # last Wine session of the prefix has ended and ending with its own, so its
-      # desktop is on its X server and that desktop is gone before the server.
+      # A prefix of its own (made by its first run): the desktop process that Wine
+      # starts there takes this X server's display, and what it leaves in the
+      # prefix must not meet the programs that run without a display. The test
+      # ends once that desktop has gone, before its X server goes.
       add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+               WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-x
                xvfb-run -a -s "-screen 0 1024x768x24"
-               sh -c "wineserver -w; wine \"$0\"; status=$?; wineserver -w; exit $status"
+               sh -c "wine \"$0\"; status=$?; wineserver -w; exit $status"
                $<TARGET_FILE:${name}>)
-      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     else()
       add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
                wine $<TARGET_FILE:${name}>)
