@@ -12,10 +12,11 @@ function(vornel_add_tree top)
 endfunction()
 
 # vornel_add_test(NAME SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s]
-#                 [ENVIRONMENT VAR=value ...])
-# A GoogleTest executable whose cases CTest lists one by one.
+#                 [ENVIRONMENT VAR=value ...] [FIXTURES fixture ...])
+# A GoogleTest executable whose cases CTest lists one by one. FIXTURES names the
+# CTest fixtures (setup steps) that the Windows build runs before the program.
 function(vornel_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_TIMEOUT)
@@ -35,7 +36,8 @@ function(vornel_add_test name)
     add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
              wine $<TARGET_FILE:${name}>)
     math(EXPR whole "${T_TIMEOUT} * 5")
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole} FIXTURES_REQUIRED wineprefix
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole}
+                                            FIXTURES_REQUIRED "wineprefix;${T_FIXTURES}"
                                             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     if(T_LABELS)
       set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
