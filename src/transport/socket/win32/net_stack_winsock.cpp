@@ -212,14 +212,29 @@ void TNetStackWinSock::GetPeerName(TNetStackSocketHandle socket, std::u16string&
   ReadAddress(address, ip, port, ipVersion);
 }
 
-// The time-outs are milliseconds in a DWORD, as callers give them.
+// The time-outs are milliseconds in a DWORD, as callers give them; lingering
+// takes a struct of its own.
 void TNetStackWinSock::SetSocketOption(TNetStackSocketHandle socket, int level, int option,
                                        int value) {
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    const linger time{static_cast<u_short>(value >= 0),
+                      static_cast<u_short>(std::clamp(value, 0, 0xFFFF))};
+    CheckForSocketError(::setsockopt(Native(socket), level, option,
+                                     reinterpret_cast<const char*>(&time), sizeof time));
+    return;
+  }
   CheckForSocketError(::setsockopt(Native(socket), level, option,
                                    reinterpret_cast<const char*>(&value), sizeof value));
 }
 
 int TNetStackWinSock::GetSocketOption(TNetStackSocketHandle socket, int level, int option) {
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    linger time{};
+    int size = sizeof time;
+    CheckForSocketError(
+        ::getsockopt(Native(socket), level, option, reinterpret_cast<char*>(&time), &size));
+    return time.l_onoff ? time.l_linger : -1;
+  }
   int value = 0;
   int size = sizeof value;
   CheckForSocketError(
