@@ -152,7 +152,45 @@ void TNetStackWinSock::Connect(TNetStackSocketHandle socket, const std::u16strin
                                std::uint16_t port, TNetIPVersion ipVersion) {
   sockaddr_storage address;
   const int length = MakeAddress(ip, port, ipVersion, address);
-  CheckForSocketError(::connect(Native(socket), reinterpret_cast<sockaddr*>(&address), length));
+  TakeAbort(socket);
+  const SOCKET handle = Native(socket);
+  u_long nonBlocking = 1;
+  CheckForSocketError(::ioctlsocket(handle, FIONBIO, &nonBlocking));
+  int error = 0;
+  if (::connect(handle, reinterpret_cast<sockaddr*>(&address), length) != 0)
+    error = ::WSAGetLastError();
+  while (error == WSAEWOULDBLOCK) {
+    if (TakeAbort(socket)) {
+      error = WSAEINTR;
+      break;
+    }
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(handle, &writable);
+    fd_set failed = writable;
+    timeval step{0, 20000};
+    const int ready = ::select(0, nullptr, &writable, &failed, &step);
+    if (ready < 0) {
+      error = ::WSAGetLastError();
+    } else if (ready > 0) {
+      error = 0;
+      if (FD_ISSET(handle, &failed)) {
+        int size = sizeof error;
+        ::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
+        if (error == 0)
+          error = WSAECONNREFUSED;
+      }
+    }
+  }
+  u_long blocking = 0;
+  ::ioctlsocket(handle, FIONBIO, &blocking);
+  if (error != 0)
+    vornel::RaiseSocketError(error);
+}
+
+bool TNetStackWinSock::TakeAbort(TNetStackSocketHandle socket) {
+  std::lock_guard lock(FAbortLock);
+  return FAborted.erase(socket) != 0;
 }
 
 void TNetStackWinSock::Disconnect(TNetStackSocketHandle socket) {
@@ -161,6 +199,10 @@ void TNetStackWinSock::Disconnect(TNetStackSocketHandle socket) {
 }
 
 void TNetStackWinSock::AbortConnect(TNetStackSocketHandle socket) {
+  {
+    std::lock_guard lock(FAbortLock);
+    FAborted.insert(socket);
+  }
   ::shutdown(Native(socket), SD_BOTH);
 }
 
