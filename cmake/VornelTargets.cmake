@@ -12,11 +12,13 @@ function(vornel_add_tree top)
 endfunction()
 
 # vornel_add_test(NAME SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s]
-#                 [ENVIRONMENT VAR=value ...] [WINDOWS])
-# A GoogleTest executable whose cases CTest lists one by one. WINDOWS: under Wine
-# the program shows windows, so it runs on an X server of its own (xvfb-run).
+#                 [ENVIRONMENT VAR=value ...] [FIXTURES fixture ...] [WINDOWS])
+# A GoogleTest executable whose cases CTest lists one by one. FIXTURES names the
+# CTest fixtures (setup steps) that the Windows build runs before the program.
+# WINDOWS: under Wine the program shows windows, so it runs on an X server of its
+# own (xvfb-run).
 function(vornel_add_test name)
-  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_TIMEOUT)
@@ -48,7 +50,8 @@ function(vornel_add_test name)
                wine $<TARGET_FILE:${name}>)
     endif()
     math(EXPR whole "${T_TIMEOUT} * 5")
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole} FIXTURES_REQUIRED wineprefix
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole}
+                                            FIXTURES_REQUIRED "wineprefix;${T_FIXTURES}"
                                             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     if(T_LABELS)
       set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
