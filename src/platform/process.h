@@ -28,6 +28,10 @@ class TChildProcess {
   // number when a signal ended it.
   std::uint32_t ExitCode();
   pid_t Pid() const { return FPid; }
+  // Waits at most milliseconds, less when the child ends first or (on a system
+  // whose windows get their input through the waiting thread) when input for the
+  // thread's windows arrives, so that the caller pumps it at once.
+  void WaitForEndOrInput(unsigned milliseconds);
 
  private:
   explicit TChildProcess(pid_t pid) : FPid(pid) {}
@@ -38,6 +42,9 @@ class TChildProcess {
   bool FEnded = false;
   std::uint32_t FExitCode = STILL_ACTIVE;
 };
+
+// The id of the running process.
+pid_t CurrentProcessId();
 
 // The descriptor number under which a detached script's shell inherits its file.
 inline constexpr int ScriptDescriptor = 3;

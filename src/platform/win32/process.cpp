@@ -55,6 +55,18 @@ std::uint32_t TChildProcess::ExitCode() {
   return FExitCode;
 }
 
+// Wakes for the child's end or for any message of the thread's queue.
+void TChildProcess::WaitForEndOrInput(unsigned milliseconds) {
+  if (FEnded || FNativeHandle == nullptr)
+    return;
+  HANDLE handle = FNativeHandle;
+  MsgWaitForMultipleObjects(1, &handle, FALSE, milliseconds, QS_ALLINPUT);
+}
+
+pid_t CurrentProcessId() {
+  return static_cast<pid_t>(GetCurrentProcessId());
+}
+
 // The script file open as scriptFd runs through the command interpreter, hidden
 // and not waited for; its name is taken from the open handle itself.
 bool StartDetachedScript(int scriptFd) {
