@@ -1,5 +1,7 @@
 #include "installer/self_delete_script.h"
 
+#include <utility>
+
 #include "platform/file_system.h"
 
 namespace vornel {
@@ -12,7 +14,11 @@ TNewFile WriteSelfDeleteScript(const std::u16string& folder, std::u16string_view
     file.Write(
         SelfDeleteScriptBytes(SelfDeleteScriptText(file.Path(), executablePath, installerPid)));
   } catch (...) {
-    DeleteFile(file.Path());  // a part of a script is never left behind
+    // A part of a script is never left behind; the file is closed first, as an
+    // open file cannot be deleted on every system.
+    const std::u16string path = file.Path();
+    { TNewFile closed = std::move(file); }
+    DeleteFile(path);
     throw;
   }
   return file;

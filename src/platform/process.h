@@ -52,7 +52,9 @@ inline constexpr int ScriptDescriptor = 3;
 // Runs "/bin/sh /dev/fd/3" on the open script file scriptFd (inherited as
 // descriptor 3, so the shell reads exactly that file, whatever its name has come
 // to mean since) in a new session with standard input, output and error on
-// /dev/null; not waited for. False when it cannot be started.
+// /dev/null; not waited for. On Windows the batch file of that handle runs hidden
+// through cmd.exe in its own folder, and a file name of other characters than
+// letters, digits, '.', '-' and '_' is refused. False when it cannot be started.
 bool StartDetachedScript(int scriptFd);
 
 }  // namespace vornel

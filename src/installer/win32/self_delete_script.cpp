@@ -34,10 +34,10 @@ std::u16string LookForProcess(const std::u16string& pid) {
   return u":running\r\n"
          u"set found=\r\n"
          u"for /f \"tokens=2 delims=,\" %%p in ('tasklist /FI \"PID eq " +
-         pid + u"\" /FO CSV /NH 2^>nul') do if \"%%~p\"==\"" + pid +
+         pid + u"\" /FO CSV /NH') do if \"%%~p\"==\"" + pid +
          u"\" set found=1\r\n"
          u"if defined found goto :eof\r\n"
-         u"for /f \"skip=1\" %%p in ('wmic process get ProcessId 2^>nul') do if \"%%p\"==\"" +
+         u"for /f \"skip=1\" %%p in ('wmic process get ProcessId') do if \"%%p\"==\"" +
          pid +
          u"\" set found=1\r\n"
          u"goto :eof\r\n";

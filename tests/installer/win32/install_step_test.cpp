@@ -64,12 +64,13 @@ TEST_F(InstallStepTest, ExitCodesDecideTheOutcomeAndARetryCanSucceed) {
   EXPECT_TRUE(view.Enabled(TControl::B_InstalK3));
   EXPECT_EQ(view.WindowState(), wsNormal);
   EXPECT_TRUE(view.ErrorBoxes().empty());
+  EXPECT_TRUE(view.MessageBoxes().empty());
 }
 
 TEST_F(InstallStepTest, AMissingProgramIsReported) {
   step.B_InstalK3Click();
-  ASSERT_EQ(view.ErrorBoxes().size(), 1u);
-  EXPECT_EQ(ToUtf8(view.ErrorBoxes()[0]), "Error start Setup.exe!");
+  ASSERT_EQ(view.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ToUtf8(view.MessageBoxes()[0]), "Error start Setup.exe!");
   EXPECT_TRUE(view.Visible(TControl::HTMText_InfoSetup_NoOK));
   EXPECT_EQ(Caption(), "Instalovat");
 }

@@ -127,7 +127,8 @@ class SelfDeleteRunTest : public ::testing::Test {
     environment.ProcessId = static_cast<pid_t>(pid);
     environment.StartScript = [this](int fd, const std::u16string& path) {
       script = std::filesystem::path(std::wstring(path.begin(), path.end()));
-      return StartDetachedScript(fd);
+      started = StartDetachedScript(fd);
+      return started;
     };
     state.CurrentDir = folder.Dir();
     state.IDApp = u"INSTALLTARVO";
@@ -136,14 +137,18 @@ class SelfDeleteRunTest : public ::testing::Test {
     closer.FormClose(action);
     ASSERT_EQ(action, caFree);
     ASSERT_TRUE(view.ErrorBoxes().empty()) << ToUtf8(view.ErrorBoxes().front());
+    ASSERT_TRUE(started) << "the script could not be started";
   }
 
   // True once the script has deleted itself, its last deed.
   bool WaitForScript() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (script.empty() || Exists(script)) {
-      if (std::chrono::steady_clock::now() > deadline)
+      if (std::chrono::steady_clock::now() > deadline) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+          ADD_FAILURE() << "left: " << entry.path();
         return false;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
@@ -163,6 +168,7 @@ class SelfDeleteRunTest : public ::testing::Test {
   TScratchFolder folder{"Vornel a b %PATH% %1 %%e ^x & y !z! (w)"};
   std::filesystem::path canary;
   std::filesystem::path script;
+  bool started = false;
 };
 
 TEST_F(SelfDeleteRunTest, InstallerStillRunningIsEndedByItsIdAlone) {
