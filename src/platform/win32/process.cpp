@@ -109,8 +109,7 @@ bool StartDetachedScript(int scriptFd) {
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_NO_WINDOW | DETACHED_PROCESS, nullptr, folder.c_str(), &startup,
-                      &process))
+                      CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup, &process))
     return false;
   // Not waited for: the handles go at once, the script outlives the installer.
   CloseHandle(process.hThread);

@@ -142,7 +142,7 @@ class SelfDeleteRunTest : public ::testing::Test {
 
   // True once the script has deleted itself, its last deed.
   bool WaitForScript() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     while (script.empty() || Exists(script)) {
       if (std::chrono::steady_clock::now() > deadline) {
         for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
@@ -179,7 +179,9 @@ TEST_F(SelfDeleteRunTest, InstallerStillRunningIsEndedByItsIdAlone) {
   CloseWith(installer.Id());
   ASSERT_TRUE(WaitForScript());
 
-  EXPECT_EQ(installer.Wait(10000), 1u) << "ended by taskkill /F";
+  // Ended long before its two minutes (the exit code that taskkill /F leaves
+  // differs between Windows and Wine).
+  EXPECT_NE(installer.Wait(10000), static_cast<DWORD>(STILL_ACTIVE)) << "ended by taskkill /F";
   EXPECT_TRUE(namesake.Running());
   ExpectExactlyTheInstallerAndTheScriptDeleted();
 }
