@@ -12,10 +12,13 @@ function(vornel_add_tree top)
 endfunction()
 
 # vornel_add_test(NAME SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s]
-#                 [ENVIRONMENT VAR=value ...])
-# A GoogleTest executable whose cases CTest lists one by one.
+#                 [ENVIRONMENT VAR=value ...] [FIXTURES fixture ...] [WINDOWS])
+# A GoogleTest executable whose cases CTest lists one by one. FIXTURES names the
+# CTest fixtures (setup steps) that the Windows build runs before the program.
+# WINDOWS: under Wine the program shows windows, so it runs on an X server of its
+# own (xvfb-run).
 function(vornel_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT;FIXTURES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_TIMEOUT)
@@ -32,10 +35,23 @@ function(vornel_add_test name)
   if(WIN32)
     # Under Wine: the program runs once with GoogleTest's own runner (one start of
     # Wine for all its cases), in the private prefix of the build.
-    add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
-             wine $<TARGET_FILE:${name}>)
+    if(T_WINDOWS)
+      # A prefix of its own (made by its first run): the desktop process that Wine
+      # starts there takes this X server's display, and what it leaves in the
+      # prefix must not meet the programs that run without a display. The test
+      # ends once that desktop has gone, before its X server goes.
+      add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+               WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-x
+               xvfb-run -a -s "-screen 0 1024x768x24"
+               sh -c "wine \"$0\"; status=$?; wineserver -w; exit $status"
+               $<TARGET_FILE:${name}>)
+    else()
+      add_test(NAME ${name} COMMAND env ${VORNEL_WINE_ENVIRONMENT} ${T_ENVIRONMENT}
+               wine $<TARGET_FILE:${name}>)
+    endif()
     math(EXPR whole "${T_TIMEOUT} * 5")
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole} FIXTURES_REQUIRED wineprefix
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${whole}
+                                            FIXTURES_REQUIRED "wineprefix;${T_FIXTURES}"
                                             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     if(T_LABELS)
       set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")

@@ -2,6 +2,7 @@
 // from the markup can be added up without overflowing.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vornel {
@@ -29,5 +30,12 @@ struct TSize64 {
   std::int64_t Height = 0;
   bool operator==(const TSize64&) const = default;
 };
+
+// A layout coordinate as a window system's pixel coordinate, kept within a range
+// that no sum of two of them overflows.
+inline int ToPixel(std::int64_t value) {
+  constexpr std::int64_t kMaxCoordinate = 1 << 24;
+  return static_cast<int>(std::clamp(value, -kMaxCoordinate, kMaxCoordinate));
+}
 
 }  // namespace vornel

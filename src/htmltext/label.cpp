@@ -34,6 +34,15 @@ std::unique_ptr<TQxVisualItem_Word> TQxLabel::TakeWord() {
   return word;
 }
 
+std::shared_ptr<TQxBaseLink> TQxLabel::LinkAt(std::int64_t x, std::int64_t y) const {
+  for (const auto& item : FItems) {
+    if (item->Link && item->Rect.Contains(x, y)) {
+      return item->Link;
+    }
+  }
+  return nullptr;
+}
+
 std::shared_ptr<TQxPicture> TQxLabel::RetrieveImgRes(const std::u16string&) {
   return std::make_shared<TQxPicture>();
 }

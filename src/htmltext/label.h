@@ -57,6 +57,9 @@ class TQxLabel {
   std::int64_t TextHeight() const { return FTextHeight; }
   int LineCount() const { return FLineCount; }
 
+  // The link of the first item whose rectangle holds the point, or nullptr.
+  std::shared_ptr<TQxBaseLink> LinkAt(std::int64_t x, std::int64_t y) const;
+
   // Forgets every spoiler (all closed); done when the text changes.
   void ClearSpoilers() { FSpoilers.clear(); }
 

@@ -1,6 +1,5 @@
 #include "installer/install_step.h"
 
-#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 
@@ -48,7 +47,7 @@ bool TInstallStep::RunSetup() {
     FState.ExitCodeSetup = setup->ExitCode();
     if (FState.ExitCodeSetup != STILL_ACTIVE)
       break;
-    SleepMs(PollIntervalMs);
+    setup->WaitForEndOrInput(PollIntervalMs);
   }
   return FState.ExitCodeSetup == 0;
 }

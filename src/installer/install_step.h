@@ -8,7 +8,8 @@ namespace vornel {
 
 class TInstallStep {
  public:
-  // Pause between two looks at the running program, so the wait keeps no core busy.
+  // Longest pause between two looks at the running program, so the wait keeps no
+  // core busy; input for the window ends it early.
   static constexpr unsigned PollIntervalMs = 10;
 
   TInstallStep(TInstallerState& state, TInstallerView& view) : FState(state), FView(view) {}

@@ -1,7 +1,5 @@
 #include "installer/installer_closer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <optional>
 
@@ -62,7 +60,7 @@ void TInstallerCloser::RemoveFreshTempFolder() {
   if (FState.CilDataFile.empty())
     return;
   const std::u16string folder = ExtractFilePath(FState.CilDataFile);
-  if (IsFreshTempFolder(folder, static_cast<unsigned>(::geteuid())))
+  if (IsOwnFreshTempFolder(folder))
     RemoveDir(folder);
 }
 

@@ -1,7 +1,5 @@
 #include "installer/installer_environment.h"
 
-#include <unistd.h>
-
 #include "platform/process.h"
 #include "platform/temp_folder.h"
 
@@ -10,7 +8,7 @@ namespace vornel {
 TInstallerEnvironment TInstallerEnvironment::OfThisProcess() {
   TInstallerEnvironment environment;
   environment.ExecutablePath = vornel::ExecutablePath();
-  environment.ProcessId = ::getpid();
+  environment.ProcessId = CurrentProcessId();
   environment.StartScript = [](int scriptFd, const std::u16string&) {
     return StartDetachedScript(scriptFd);
   };

@@ -1,9 +1,5 @@
 #include "installer/unpack_folder.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "platform/owned_files.h"
 #include "platform/text.h"
 
@@ -19,8 +15,7 @@ std::u16string Refusal(const std::u16string& folder, const std::u16string& reaso
 }  // namespace
 
 void MakeUnpackFolder(const std::u16string& folder) {
-  if (::mkdir(ToUtf8(folder).c_str(), 0755) != 0 && errno != EEXIST) {
-    const int error = errno;
+  if (const int error = MakeFolder(folder, 0755); error != 0) {
     throw EUnpackFolder(
         Refusal(folder, u"složku nelze vytvořit (" + SysErrorMessage(error) + u")."));
   }

@@ -21,6 +21,11 @@ enum class TFolderTrust {
 // write; 077: nothing for group or others).
 TFolderTrust CheckOwnFolder(const std::u16string& path, unsigned otherBits);
 
+// Creates the folder (its last component only) with mode where the system has mode
+// bits: 0 when it was made or something is at the name already (CheckOwnFolder
+// tells what), else the system's error number for SysErrorMessage.
+int MakeFolder(const std::u16string& path, unsigned mode);
+
 // Deletes the name only when it is a regular file owned by the user; a link, a
 // folder, a FIFO or another user's file stays. True when it was deleted.
 bool DeleteOwnFile(const std::u16string& path);

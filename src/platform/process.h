@@ -28,6 +28,10 @@ class TChildProcess {
   // number when a signal ended it.
   std::uint32_t ExitCode();
   pid_t Pid() const { return FPid; }
+  // Waits at most milliseconds, less when the child ends first or (on a system
+  // whose windows get their input through the waiting thread) when input for the
+  // thread's windows arrives, so that the caller pumps it at once.
+  void WaitForEndOrInput(unsigned milliseconds);
 
  private:
   explicit TChildProcess(pid_t pid) : FPid(pid) {}
@@ -39,13 +43,18 @@ class TChildProcess {
   std::uint32_t FExitCode = STILL_ACTIVE;
 };
 
+// The id of the running process.
+pid_t CurrentProcessId();
+
 // The descriptor number under which a detached script's shell inherits its file.
 inline constexpr int ScriptDescriptor = 3;
 
 // Runs "/bin/sh /dev/fd/3" on the open script file scriptFd (inherited as
 // descriptor 3, so the shell reads exactly that file, whatever its name has come
 // to mean since) in a new session with standard input, output and error on
-// /dev/null; not waited for. False when it cannot be started.
+// /dev/null; not waited for. On Windows the batch file of that handle runs hidden
+// through cmd.exe in its own folder, and a file name of other characters than
+// letters, digits, '.', '-' and '_' is refused. False when it cannot be started.
 bool StartDetachedScript(int scriptFd);
 
 }  // namespace vornel

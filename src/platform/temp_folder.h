@@ -26,7 +26,11 @@ std::u16string PrivateFolderUnder(const std::u16string& base, unsigned uid);
 // the run itself removes again when it ends.
 bool IsFreshTempFolder(const std::u16string& folder, unsigned uid);
 
-// Full path of the running executable (/proc/self/exe).
+// IsFreshTempFolder for the process's own user; never true on a system whose
+// temporary folder is the user's own already (Windows), as none is made fresh there.
+bool IsOwnFreshTempFolder(const std::u16string& folder);
+
+// Full path of the running executable (/proc/self/exe, GetModuleFileNameW).
 std::u16string ExecutablePath();
 
 }  // namespace vornel

@@ -28,17 +28,6 @@ TArHandle::~TArHandle() {
     ::close(FFd);
 }
 
-TArHandle& TArHandle::operator=(TArHandle&& other) noexcept {
-  if (this != &other) {
-    if (FFd >= 0)
-      ::close(FFd);
-    FFd = other.FFd;
-    FPath = std::move(other.FPath);
-    other.FFd = -1;
-  }
-  return *this;
-}
-
 std::int64_t TArHandleStream::Read(void*, std::int64_t) {
   throw EReadError(u"Stream read error");
 }

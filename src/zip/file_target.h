@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/stream.h"
@@ -27,7 +28,15 @@ class TArHandle {
   TArHandle(TArHandle&& other) noexcept : FFd(other.FFd), FPath(std::move(other.FPath)) {
     other.FFd = -1;
   }
-  TArHandle& operator=(TArHandle&& other) noexcept;
+  // The earlier handle is closed (by the destructor of the moved-from copy).
+  TArHandle& operator=(TArHandle&& other) noexcept {
+    if (this != &other) {
+      TArHandle earlier(std::move(*this));
+      FFd = std::exchange(other.FFd, -1);
+      FPath = std::move(other.FPath);
+    }
+    return *this;
+  }
   TArHandle(const TArHandle&) = delete;
   TArHandle& operator=(const TArHandle&) = delete;
 

@@ -9,6 +9,7 @@
 #include "installer/start_up.h"
 #include "installer/support/product_addresses.h"
 #include "installer/support/recording_view.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 
 namespace vornel {
@@ -54,11 +55,21 @@ const TIdentityCase kIdentityCases[] = {
      u"/QRTX/Instalace/KveloWin2021_2021K1.zip", u"KveloWin2021_2021K1.zip", u"SetupKveloWin.exe"},
 };
 
+// A path written with "/" in the system's own delimiter.
+std::u16string Native(std::u16string_view path) {
+  std::u16string out(path);
+  for (char16_t& c : out) {
+    if (c == u'/')
+      c = PathDelimiter;
+  }
+  return out;
+}
+
 class IdentityTest : public ::testing::TestWithParam<TIdentityCase> {};
 
 TEST_P(IdentityTest, FormCreateFillsTheProductAndItsLookups) {
   const TIdentityCase& c = GetParam();
-  const std::u16string folder = u"/opt/Vornel dir.exe/";
+  const std::u16string folder = Native(u"/opt/Vornel dir.exe/");
   TInstallerState state;
   state.DownloadActive = true;
   state.UnZipperActive = true;
@@ -126,7 +137,7 @@ TEST(PlaceholderTest, OnlyTheFirstPlaceholderIsReplaced) {
   view.SetCaption(u"#PRODUKT# a #PRODUKT#");
   view.SetLabelLinesText(TControl::HTMText_Uvod, u"<B>#PRODUKT#</B>\r\n#PRODUKT# #produkt#");
 
-  FormCreate(state, view, u"/x/InstallKveloWin");
+  FormCreate(state, view, Native(u"/x/InstallKveloWin"));
 
   EXPECT_EQ(ToUtf8(view.Caption()), ToUtf8(std::u16string(kKveloCaption) + u" a #PRODUKT#"));
   EXPECT_EQ(ToUtf8(view.LabelLinesText(TControl::HTMText_Uvod)),
@@ -139,8 +150,8 @@ TEST(PlaceholderTest, TextWithoutPlaceholderStays) {
 }
 
 TEST(ApplicationTitleTest, FileNameCutBeforeItsFirstDot) {
-  EXPECT_EQ(ApplicationTitle(u"/opt/v.d/InstallTarvo.exe.exe"), u"InstallTarvo");
-  EXPECT_EQ(ApplicationTitle(u"/opt/v.d/InstallTarvo"), u"InstallTarvo");
+  EXPECT_EQ(ApplicationTitle(Native(u"/opt/v.d/InstallTarvo.exe.exe")), u"InstallTarvo");
+  EXPECT_EQ(ApplicationTitle(Native(u"/opt/v.d/InstallTarvo")), u"InstallTarvo");
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "platform/text.h"
 
 namespace vornel::testing {
@@ -17,10 +17,13 @@ class TScratchFolder {
  public:
   // name, when given, becomes a subfolder of the fresh folder and the Path().
   explicit TScratchFolder(const std::string& name = {}) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vornel-inst-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-      throw std::runtime_error("mkdtemp failed");
-    FRoot = pattern;
+    // A new name in the temporary folder, another one tried while one is taken.
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    do {
+      FRoot = base / ("vornel-inst-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(FRoot));
+    std::filesystem::permissions(FRoot, std::filesystem::perms::owner_all);
     FPath = name.empty() ? FRoot : FRoot / name;
     std::filesystem::create_directories(FPath);
   }
@@ -33,7 +36,10 @@ class TScratchFolder {
 
   const std::filesystem::path& Path() const { return FPath; }
   // The folder as the installer writes folders: UTF-16, with a trailing delimiter.
-  std::u16string Dir() const { return FromUtf8(FPath.string() + "/"); }
+  std::u16string Dir() const {
+    const std::u8string text = FPath.u8string();
+    return IncludeTrailingPathDelimiter(FromUtf8(std::string(text.begin(), text.end())));
+  }
 
   // Creates a file (and its folders) below the folder; returns its full path.
   std::filesystem::path Write(const std::string& relative, const std::string& content = "x",

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/installer_wizard.h"
+#include "installer/posix/shell_quote.h"
 #include "installer/self_delete_script.h"
 #include "installer/support/recording_view.h"
 #include "platform/process.h"

@@ -1,8 +1,6 @@
 #include "transport/tcp_client.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
@@ -25,7 +23,7 @@ using test::TPeer;
 std::uint16_t UnusedPort() {
   const int fd = test::ListenLoopback();
   const std::uint16_t port = test::LocalPort(fd);
-  ::close(fd);
+  test::CloseFd(fd);
   return port;
 }
 
@@ -265,39 +263,16 @@ TEST(TcpClientTest, IPv6Literal) {
   client.Disconnect();
 }
 
-// The kernel object behind a descriptor ("socket:[12345]"), or empty.
-std::string DescriptorTarget(int fd) {
-  char target[256] = {};
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
-}
-
-// Whether any descriptor of the process still refers to that object.
-bool AnyDescriptorRefersTo(const std::string& target) {
-  bool found = false;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (const dirent* entry = ::readdir(dir)) {
-      if (entry->d_name[0] != '.' && DescriptorTarget(std::atoi(entry->d_name)) == target)
-        found = true;
-    }
-    ::closedir(dir);
-  }
-  return found;
-}
-
 TEST(TcpClientTest, ReopeningAHandlerClosesItsEarlierSocket) {
   TLoopbackServer server([](TPeer& peer) { peer.WaitForClose(5000); });
   TNetIOHandlerStack handler;
   handler.SetHost(u"127.0.0.1");
   handler.SetPort(server.Port());
   handler.Open();
-  // The socket itself, not a count of descriptors: the server's thread opens and
-  // closes its own while this runs.
-  const std::string first = DescriptorTarget(static_cast<int>(handler.Binding()->Handle()));
+  const std::string first = test::SocketIdentity(static_cast<int>(handler.Binding()->Handle()));
   ASSERT_FALSE(first.empty());
   handler.Open();
-  EXPECT_FALSE(AnyDescriptorRefersTo(first));
+  EXPECT_FALSE(test::SocketStillOpen(first));
   EXPECT_TRUE(handler.Connected());
   handler.Close();
   EXPECT_FALSE(handler.Connected());

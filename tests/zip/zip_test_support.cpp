@@ -1,23 +1,12 @@
 #include "zip_test_support.h"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "platform/text.h"
 #include "zip/crc32.h"
 
 namespace vornel::ziptest {
-
-TTempDir::TTempDir() {
-  std::string pattern = (fs::temp_directory_path() / "vornel-zip-XXXXXX").string();
-  if (!::mkdtemp(pattern.data()))
-    throw std::runtime_error("mkdtemp failed");
-  FPath = pattern;
-}
 
 TTempDir::~TTempDir() {
   std::error_code ignored;
@@ -35,7 +24,8 @@ std::u16string TTempDir::U16() const {
 }
 
 std::u16string U16(const fs::path& path) {
-  return FromUtf8(path.string());
+  const std::u8string text = path.u8string();
+  return FromUtf8(std::string(text.begin(), text.end()));
 }
 
 void WriteFile(const fs::path& path, const TBytes& bytes) {
@@ -62,12 +52,6 @@ TBytes Pattern(std::size_t size, std::uint32_t seed) {
     bytes[i] = static_cast<std::uint8_t>("abcdefgh ijklmnop\n"[(x >> 16) % 18]);
   }
   return bytes;
-}
-
-int RunShell(const std::string& command, const fs::path& folder) {
-  const std::string full = folder.empty() ? command : "cd '" + folder.string() + "' && " + command;
-  const int status = std::system(full.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 fs::path FixtureDir() {

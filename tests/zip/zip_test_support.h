@@ -33,8 +33,14 @@ void WriteFile(const fs::path& path, const TBytes& bytes);
 void WriteFile(const fs::path& path, const std::string& text);
 TBytes ReadFile(const fs::path& path);
 TBytes Pattern(std::size_t size, std::uint32_t seed = 1);  // compressible pseudo-random bytes
-// Runs a shell command in a folder; returns its exit status.
+// Runs a command of the system's shell in a folder; returns its exit status.
 int RunShell(const std::string& command, const fs::path& folder = {});
+// A path as one word of the system's shell.
+std::string ShellWord(const fs::path& path);
+// A program of the build, as the build names it (in the folder of its target).
+fs::path BuiltProgram(const std::string& path);
+// Fills a folder with the archives of one recipe of tests/zip/make_archives.py.
+void MakeArchives(const std::string& recipe, const fs::path& folder);
 // The fixture folder of the zip tests.
 fs::path FixtureDir();
 

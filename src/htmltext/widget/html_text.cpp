@@ -18,14 +18,9 @@ namespace vornel {
 
 namespace {
 
-constexpr std::int64_t kMaxCoordinate = 1 << 24;
-
-int ToInt(std::int64_t value) {
-  return static_cast<int>(std::clamp(value, -kMaxCoordinate, kMaxCoordinate));
-}
-
 QRect ToQRect(const TRect64& r) {
-  return QRect(QPoint(ToInt(r.Left), ToInt(r.Top)), QSize(ToInt(r.Width()), ToInt(r.Height())));
+  return QRect(QPoint(ToPixel(r.Left), ToPixel(r.Top)),
+               QSize(ToPixel(r.Width()), ToPixel(r.Height())));
 }
 
 TQxFont FromQFont(const QFont& font, TColor color) {
@@ -95,122 +90,6 @@ void TVqHTMLText::Guarded(F&& body) {
 // ---------------------------------------------------------------------------
 // Properties
 
-void TVqHTMLText::SetLines(std::vector<std::u16string> lines) {
-  if (lines == FCore->Lines) {
-    return;
-  }
-  FCore->Lines = std::move(lines);
-  FCore->ClearSpoilers();
-  Modify(mfBuild | mfPaint);
-}
-
-std::u16string TVqHTMLText::Text() const {
-  std::u16string text;
-  for (std::size_t i = 0; i < FCore->Lines.size(); ++i) {
-    if (i > 0) {
-      text += u"\r\n";
-    }
-    text += FCore->Lines[i];
-  }
-  return text;
-}
-
-void TVqHTMLText::SetText(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = start;
-    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') {
-      ++end;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
-        text[end + 1] == u'\n') {
-      ++end;
-    }
-    start = end + 1;
-  }
-  SetLines(std::move(lines));
-}
-
-void TVqHTMLText::SetAutoWidth(bool value) {
-  if (value != FCore->Settings.AutoWidth) {
-    FCore->Settings.AutoWidth = value;
-    if (value) {
-      Modify(mfBuild);
-    }
-  }
-}
-
-void TVqHTMLText::SetAutoHeight(bool value) {
-  if (value != FCore->Settings.AutoHeight) {
-    FCore->Settings.AutoHeight = value;
-    if (value) {
-      Modify(mfBuild);
-    }
-  }
-}
-
-void TVqHTMLText::SetMaxWidth(int value) {
-  if (value != FCore->Settings.MaxWidth) {
-    FCore->Settings.MaxWidth = value;
-    Modify(mfBuild);
-  }
-}
-
-namespace {
-template <typename T>
-bool Change(T& field, const T& value) {
-  if (field == value) {
-    return false;
-  }
-  field = value;
-  return true;
-}
-}  // namespace
-
-void TVqHTMLText::SetLineSpacing(int value) {
-  if (Change(FCore->Settings.LineSpacing, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetListLevelPadding(int value) {
-  if (Change(FCore->Settings.ListLevelPadding, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetLineVertAlign(TVertAlign value) {
-  if (Change(FCore->Settings.LineVertAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetOverallHorzAlign(THorzAlign value) {
-  if (Change(FCore->Settings.OverallHorzAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetOverallVertAlign(TVertAlign value) {
-  if (Change(FCore->Settings.OverallVertAlign, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkNormal(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkNormal, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
-void TVqHTMLText::SetStyleLinkHover(const TVqLinkStyle& value) {
-  if (Change(FStyleLinkHover, value)) {
-    Modify(mfBuild | mfPaint);
-  }
-}
-
 void TVqHTMLText::SetImages(TVqImageList* images) {
   if (images == FImages.data()) {
     return;
@@ -226,22 +105,8 @@ void TVqHTMLText::SetImages(TVqImageList* images) {
   Modify(mfBuild | mfPaint);
 }
 
-TColor TVqHTMLText::Color() const {
-  return FParentColor ? FromQColor(palette().color(QPalette::Window)) : FColor;
-}
-
-void TVqHTMLText::SetColor(TColor color) {
-  if (FParentColor || color != FColor) {
-    FColor = color;
-    FParentColor = false;
-    Modify(mfPaint);
-  }
-}
-
-void TVqHTMLText::SetParentColor(bool value) {
-  if (Change(FParentColor, value)) {
-    Modify(mfPaint);
-  }
+TColor TVqHTMLText::ParentBackground() const {
+  return FromQColor(palette().color(QPalette::Window));
 }
 
 TColor TVqHTMLText::FontColor() const {
@@ -259,13 +124,6 @@ void TVqHTMLText::SetCursor(const QCursor& cursor) {
   if (!FSelectedLink) {
     setCursor(cursor);
   }
-}
-
-int TVqHTMLText::TextWidth() const {
-  return ToInt(FCore->TextWidth());
-}
-int TVqHTMLText::TextHeight() const {
-  return ToInt(FCore->TextHeight());
 }
 
 std::u16string TVqHTMLText::About() {
@@ -287,60 +145,9 @@ QSize TVqHTMLText::sizeHint() const {
 // ---------------------------------------------------------------------------
 // Rebuilding
 
-void TVqHTMLText::EndUpdate(bool forceRepaint) {
-  if (FUpdatingSemaphore == 0) {
-    throw EVqHTMLText(u"There is no update started");
-  }
-  --FUpdatingSemaphore;
-  if (FUpdatingSemaphore == 0 && forceRepaint) {
-    Rebuild();
-    update();
-  }
-}
-
-void TVqHTMLText::Modify(int flags) {
-  if (FUpdatingSemaphore > 0) {
-    return;
-  }
-  if (flags & mfBuild) {
-    // A change to show that comes while a repaint is due anyway (held back to the
-    // frame's end, or asked for and not done yet) is laid out just before it.
-    const bool paintDue = FPaintTimer.isActive() || FPaintAsked ||
-                          (FSincePaint.isValid() && FSincePaint.elapsed() < PaintIntervalMs);
-    if ((flags & mfPaint) && paintDue && isVisible()) {
-      FBuildPending = true;
-    } else {
-      Rebuild();
-    }
-  }
-  if (flags & mfPaint) {
-    RequestPaint();
-  }
-}
-
-void TVqHTMLText::BuildPending() {
-  if (FBuildPending) {
-    Rebuild();
-  }
-}
-
-// Text that changes faster than a display frame (a status line set for every
-// block of a download) is laid out and painted once per frame: a change within a
-// frame of the last paint waits for the frame's end.
-void TVqHTMLText::RequestPaint() {
-  if (FPaintTimer.isActive()) {
-    return;
-  }
-  const qint64 since = FSincePaint.isValid() ? FSincePaint.elapsed() : PaintIntervalMs;
-  if (since >= PaintIntervalMs && !FBuildPending) {
-    update();
-    FPaintAsked = true;
-  } else {
-    // A repaint already asked for comes first and starts a new frame.
-    const qint64 wait =
-        FPaintAsked ? PaintIntervalMs : std::max<qint64>(PaintIntervalMs - since, 0);
-    FPaintTimer.start(static_cast<int>(wait), Qt::PreciseTimer, this);
-  }
+bool TVqHTMLText::StartFrameTimer(int milliseconds) {
+  FPaintTimer.start(milliseconds, Qt::PreciseTimer, this);
+  return true;
 }
 
 void TVqHTMLText::timerEvent(QTimerEvent* event) {
@@ -349,13 +156,11 @@ void TVqHTMLText::timerEvent(QTimerEvent* event) {
     return;
   }
   FPaintTimer.stop();
-  Guarded([this] { BuildPending(); });
-  update();
-  FPaintAsked = true;
+  Guarded([this] { FrameTimerFired(); });
 }
 
 void TVqHTMLText::Rebuild() {
-  FBuildPending = false;
+  NoteRebuilt();
   FCore->Settings.Font = FromQFont(font(), FontColor());
   FCore->Rebuild();
   ++FRebuildCount;
@@ -422,8 +227,7 @@ void TVqHTMLText::changeEvent(QEvent* event) {
 // Painting
 
 void TVqHTMLText::paintEvent(QPaintEvent*) {
-  FSincePaint.start();
-  FPaintAsked = false;
+  NotePainted();
   Guarded([this] { Paint(); });
 }
 
@@ -438,23 +242,11 @@ void TVqHTMLText::Paint() {
   {
     QPainter painter(&image);
     for (const auto& item : FCore->VisualItems()) {
-      TColor fill = item->BColor;
+      const TItemLook look = LookOf(*item);
       const QRect rect = ToQRect(item->Rect);
+      const TQxFont& font = look.Font;
+      const TColor fill = look.Fill;
       const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
-      TQxFont font = word != nullptr ? word->Font : TQxFont{};
-      if (item->Link) {
-        const TVqLinkStyle& style =
-            item->Link == FSelectedLink ? FStyleLinkHover : FStyleLinkNormal;
-        if (style.FontColor != clNone) {
-          font.Color = style.FontColor;
-        }
-        if (style.BackColor != clNone) {
-          fill = style.BackColor;
-        }
-        if (style.Underline) {
-          font.Style |= fsUnderline;
-        }
-      }
       if (fill != clNone) {
         painter.fillRect(rect, ToQColor(fill));
       }
@@ -462,7 +254,7 @@ void TVqHTMLText::Paint() {
         painter.setFont(FSurface.Font(font));
         painter.setPen(ToQColor(font.Color));
         painter.drawText(
-            QPoint(rect.left(), rect.top() + ToInt(word->YPos) + FSurface.Ascent(font)),
+            QPoint(rect.left(), rect.top() + ToPixel(word->YPos) + FSurface.Ascent(font)),
             ToQString(word->Text));
       } else if (const auto* image = dynamic_cast<const TQxVisualItem_Image*>(item.get())) {
         if (!FImages.isNull()) {
@@ -488,13 +280,7 @@ void TVqHTMLText::Paint() {
 
 void TVqHTMLText::MouseAt(QPoint point) {
   BuildPending();
-  std::shared_ptr<TQxBaseLink> found;
-  for (const auto& item : FCore->VisualItems()) {
-    if (item->Link && item->Rect.Contains(point.x(), point.y())) {
-      found = item->Link;
-      break;
-    }
-  }
+  std::shared_ptr<TQxBaseLink> found = FCore->LinkAt(point.x(), point.y());
   if (found == FSelectedLink) {
     return;
   }
@@ -522,16 +308,9 @@ void TVqHTMLText::Click() {
       OnLinkClick(*this, *link, handled);
     }
     if (!handled) {
-      if (auto* spoiler = dynamic_cast<TQxSpoiler*>(link.get())) {
-        spoiler->Expanded = !spoiler->Expanded;
-        Modify(mfBuild | mfPaint);
-      } else if (auto* ref = dynamic_cast<TQxLinkRef*>(link.get())) {
-        if (FAutoOpenLink && !ref->Target.empty()) {
-          QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(ref->Target)));
-        }
-      } else {
-        RaiseInternalError(u"Invalid link object");
-      }
+      FollowLink(*link, [](const std::u16string& target) {
+        QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(target)));
+      });
     }
   }
   if (OnClick) {

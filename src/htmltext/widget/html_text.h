@@ -6,7 +6,6 @@
 
 #include <QBasicTimer>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -19,20 +18,15 @@
 
 #include "htmltext/color.h"
 #include "htmltext/label.h"
+#include "htmltext/label_control.h"
+#include "htmltext/link_style.h"
 #include "htmltext/links.h"
 #include "htmltext/widget/image_list.h"
 #include "htmltext/widget/qt_text_surface.h"
 
 namespace vornel {
 
-struct TVqLinkStyle {
-  TColor FontColor = clNone;
-  TColor BackColor = clNone;
-  bool Underline = false;
-  bool operator==(const TVqLinkStyle&) const = default;
-};
-
-class TVqHTMLText : public QWidget {
+class TVqHTMLText : public QWidget, public TLabelControl {
  public:
   using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
   using TLinkClickEvent =
@@ -43,45 +37,10 @@ class TVqHTMLText : public QWidget {
   explicit TVqHTMLText(QWidget* parent = nullptr);
   ~TVqHTMLText() override;
 
-  // The markup, one output line per line.
-  const std::vector<std::u16string>& Lines() const { return FCore->Lines; }
-  void SetLines(std::vector<std::u16string> lines);
-  // The lines joined with CR LF, without a break after the last line; setting
-  // it splits at CR LF, LF or CR.
-  std::u16string Text() const;
-  void SetText(std::u16string_view text);
-
-  bool AutoWidth() const { return FCore->Settings.AutoWidth; }
-  void SetAutoWidth(bool value);
-  bool AutoHeight() const { return FCore->Settings.AutoHeight; }
-  void SetAutoHeight(bool value);
-  int MaxWidth() const { return FCore->Settings.MaxWidth; }
-  void SetMaxWidth(int value);
-  int LineSpacing() const { return FCore->Settings.LineSpacing; }
-  void SetLineSpacing(int value);
-  int ListLevelPadding() const { return FCore->Settings.ListLevelPadding; }
-  void SetListLevelPadding(int value);
-  TVertAlign LineVertAlign() const { return FCore->Settings.LineVertAlign; }
-  void SetLineVertAlign(TVertAlign value);
-  THorzAlign OverallHorzAlign() const { return FCore->Settings.OverallHorzAlign; }
-  void SetOverallHorzAlign(THorzAlign value);
-  TVertAlign OverallVertAlign() const { return FCore->Settings.OverallVertAlign; }
-  void SetOverallVertAlign(TVertAlign value);
-  const TVqLinkStyle& StyleLinkNormal() const { return FStyleLinkNormal; }
-  void SetStyleLinkNormal(const TVqLinkStyle& value);
-  const TVqLinkStyle& StyleLinkHover() const { return FStyleLinkHover; }
-  void SetStyleLinkHover(const TVqLinkStyle& value);
-  bool AutoOpenLink() const { return FAutoOpenLink; }
-  void SetAutoOpenLink(bool value) { FAutoOpenLink = value; }
   // Not owned; cleared when the list is destroyed.
   TVqImageList* Images() const { return FImages.data(); }
   void SetImages(TVqImageList* images);
 
-  // The background colour; with ParentColor it follows the parent's background.
-  TColor Color() const;
-  void SetColor(TColor color);
-  bool ParentColor() const { return FParentColor; }
-  void SetParentColor(bool value);
   // The base font is the widget's font (inherited from the parent unless set);
   // its colour is the palette's window-text colour.
   TColor FontColor() const;
@@ -90,32 +49,12 @@ class TVqHTMLText : public QWidget {
   const QCursor& Cursor() const { return FUserCursor; }
   void SetCursor(const QCursor& cursor);
 
-  // Results of the last layout.
-  int LineCount() const { return FCore->LineCount(); }
-  int TextWidth() const;
-  int TextHeight() const;
-  bool IsLinkHover() const { return FSelectedLink != nullptr; }
-  TQxBaseLink* SelectedLink() const { return FSelectedLink.get(); }
-  const std::vector<std::shared_ptr<TQxLinkRef>>& LinkRefs() const { return FCore->LinkRefs(); }
-  const std::vector<std::shared_ptr<TQxSpoiler>>& Spoilers() const { return FCore->Spoilers(); }
-  const std::vector<std::unique_ptr<TQxVisualItem>>& VisualItems() const {
-    return FCore->VisualItems();
-  }
   // The system colours the markup's colour identifiers resolve to.
   const TSystemColors& SystemColors() const { return FCore->SystemColors; }
   static std::u16string About();
   // How many layouts have run.
   int RebuildCount() const { return FRebuildCount; }
-  // A change of the text lays out and repaints the label at most once in this
-  // many milliseconds (one display frame); the changes in between are laid out and
-  // shown with the next repaint, so that until then the layout (VisualItems and
-  // the sizes) may be a frame behind the text.
-  static constexpr int PaintIntervalMs = 16;
-
-  void BeginUpdate() { ++FUpdatingSemaphore; }
-  // Raises EVqHTMLText "There is no update started" without a BeginUpdate.
-  void EndUpdate(bool forceRepaint);
-  void Rebuild();
+  void Rebuild() override;
 
   static std::u16string EscapeTextToHTML(std::u16string_view text);
   static std::u16string UnescapeHTMLToText(std::u16string_view html);
@@ -143,12 +82,14 @@ class TVqHTMLText : public QWidget {
 
  private:
   class TCore;
-  enum TModifyFlag { mfBuild = 1, mfPaint = 2 };
 
-  void Modify(int flags);
-  void RequestPaint();
-  // Runs a layout held back to the end of the frame.
-  void BuildPending();
+  TQxLabel& Core() override { return *FCore; }
+  const TQxLabel& Core() const override { return *FCore; }
+  TColor ParentBackground() const override;
+  bool Shown() const override { return isVisible(); }
+  void Invalidate() override { update(); }
+  bool StartFrameTimer(int milliseconds) override;
+  bool FrameTimerActive() const override { return FPaintTimer.isActive(); }
   void Paint();
   void MouseAt(QPoint point);
   void Click();
@@ -160,23 +101,13 @@ class TVqHTMLText : public QWidget {
 
   TQtTextSurface FSurface;
   std::unique_ptr<TQxLabel> FCore;  // a TCore
-  TVqLinkStyle FStyleLinkNormal{clBlue, clNone, false};
-  TVqLinkStyle FStyleLinkHover{clRed, clNone, false};
-  bool FAutoOpenLink = true;
   QPointer<TVqImageList> FImages;
   QMetaObject::Connection FImagesDestroyed;
-  TColor FColor = clNone;
-  bool FParentColor = true;
   QCursor FUserCursor;
-  std::shared_ptr<TQxBaseLink> FSelectedLink;
-  int FUpdatingSemaphore = 0;
   bool FResizing = false;  // the label sizes itself
   QSize FBuiltSize;        // the size the last layout ran at
   int FRebuildCount = 0;
-  bool FBuildPending = false;  // a layout held back with the repaint
-  bool FPaintAsked = false;    // update() called, no paint since
-  QElapsedTimer FSincePaint;   // since the last paint
-  QBasicTimer FPaintTimer;     // a repaint held back to the end of the frame
+  QBasicTimer FPaintTimer;  // a repaint held back to the end of the frame
 };
 
 }  // namespace vornel

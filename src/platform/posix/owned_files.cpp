@@ -70,6 +70,12 @@ TFolderTrust CheckOwnFolder(const std::u16string& path, unsigned otherBits) {
   return TFolderTrust::Own;
 }
 
+int MakeFolder(const std::u16string& path, unsigned mode) {
+  if (::mkdir(ToUtf8(path).c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+    return errno;
+  return 0;
+}
+
 bool DeleteOwnFile(const std::u16string& path) {
   const std::string name = ToUtf8(path);
   struct stat st {};

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/text.h"
 
 extern char** environ;
@@ -137,6 +138,15 @@ std::uint32_t TChildProcess::ExitCode() {
     FExitCode = 128u + static_cast<std::uint32_t>(WTERMSIG(status));
   }
   return FExitCode;
+}
+
+// Input reaches the windows through the event loop, not through this wait.
+void TChildProcess::WaitForEndOrInput(unsigned milliseconds) {
+  SleepMs(milliseconds);
+}
+
+pid_t CurrentProcessId() {
+  return ::getpid();
 }
 
 bool StartDetachedScript(int scriptFd) {

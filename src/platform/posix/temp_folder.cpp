@@ -51,6 +51,10 @@ std::u16string UserTempFolder() {
                            static_cast<unsigned>(::geteuid()));
 }
 
+bool IsOwnFreshTempFolder(const std::u16string& folder) {
+  return IsFreshTempFolder(folder, static_cast<unsigned>(::geteuid()));
+}
+
 std::u16string ExecutablePath() {
   std::string buffer(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());

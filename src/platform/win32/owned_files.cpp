@@ -71,6 +71,14 @@ TFolderTrust CheckOwnFolder(const std::u16string& path, unsigned otherBits) {
   return TFolderTrust::Own;
 }
 
+// No mode bits: the new folder takes the access list of its parent.
+int MakeFolder(const std::u16string& path, unsigned mode) {
+  (void)mode;
+  if (!CreateDirectoryW(Wide(path), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return static_cast<int>(GetLastError());
+  return 0;
+}
+
 bool DeleteOwnFile(const std::u16string& path) {
   const DWORD attributes = GetFileAttributesW(Wide(path));
   if (attributes == INVALID_FILE_ATTRIBUTES ||

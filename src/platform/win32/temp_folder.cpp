@@ -64,6 +64,11 @@ std::u16string UserTempFolder() {
   return IncludeTrailingPathDelimiter(FromWide(longPath, longLength));
 }
 
+// UserTempFolder makes no folder of its own here.
+bool IsOwnFreshTempFolder(const std::u16string&) {
+  return false;
+}
+
 std::u16string ExecutablePath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {

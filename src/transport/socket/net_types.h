@@ -31,6 +31,8 @@ inline constexpr int Net_SO_KEEPALIVE = 8;
 inline constexpr int Net_SO_SNDTIMEO = 0x1005;
 inline constexpr int Net_SO_RCVTIMEO = 0x1006;
 inline constexpr int Net_SO_TYPE = 0x1008;
+// Its value is the time in seconds that closing waits for unsent data (0: the
+// connection is reset), negative for no lingering.
 inline constexpr int Net_SO_LINGER = 0x0080;
 inline constexpr int Net_IPPROTO_TCP = 6;
 inline constexpr int Net_TCP_NODELAY = 1;

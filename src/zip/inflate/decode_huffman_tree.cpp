@@ -194,8 +194,9 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     total += 1u << (lengths[sorted[last]] - rootBits);
     k = last + 1;
   }
-  if (FEntries.size() < total)
-    FEntries.resize(total);
+  // Bounded by kMaxTableEntries for every code the checks above let through.
+  if (total > FEntries.size())
+    throw TArDfDecodeError(OverSubscribedMessage(kind));
   std::uint32_t* const table = FEntries.data();
   const std::uint32_t* const symbols = SymbolEntries(kind, deflate64);
 

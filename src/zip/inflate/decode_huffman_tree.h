@@ -2,8 +2,8 @@
 // bits (least significant bit first), with second-level tables for longer codes.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <vector>
 
 namespace vornel {
 
@@ -30,6 +30,12 @@ constexpr std::uint32_t kUnreached = 0xFFFFu;
 // every symbol takes one lookup, small enough to stay in the first-level cache.
 constexpr unsigned kLiteralRootBits = 11;
 constexpr unsigned kDistanceRootBits = 8;
+
+// Entries of the largest table. Every second-level table of a complete code holds
+// at least two codes, so a literal/length table (288 symbols, 11 root bits, codes
+// up to 15 bits) has at most 144 second-level tables of 16 entries beside its root;
+// a distance table (32 symbols, 8 root bits) needs at most 256 + 16 * 128.
+constexpr std::size_t kMaxTableEntries = (1u << kLiteralRootBits) + 144 * 16;
 
 inline unsigned TotalBits(std::uint32_t entry) {
   return entry & 0xFF;
@@ -68,7 +74,9 @@ class TArDfDecodeHuffmanTree {
   static const TArDfDecodeHuffmanTree& FixedDistance(bool deflate64);
 
  private:
-  std::vector<std::uint32_t> FEntries;
+  // Held in place, so that a stream's tables cost no allocation; Build writes every
+  // entry a lookup can reach before any is read.
+  std::array<std::uint32_t, ardf::kMaxTableEntries> FEntries;
   unsigned FRootBits = 0;
   unsigned FMaxCodeLen = 0;
 };

@@ -96,7 +96,6 @@ void TArDfInflater::DynamicBlock() {
 }
 
 void TArDfInflater::ReadCodeLengths(unsigned total) {
-  std::fill(FLengths.begin(), FLengths.end(), 0);
   const std::uint32_t* table = FCodeLengthTree.Entries();
   const unsigned rootBits = FCodeLengthTree.RootBits();
   const unsigned maxCodeLen = FCodeLengthTree.MaxCodeLen();

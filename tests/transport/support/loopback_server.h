@@ -4,6 +4,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -45,6 +46,32 @@ inline std::uint16_t LocalPort(int fd) {
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   return ntohs(address.sin_port);
+}
+
+inline void CloseFd(int fd) {
+  ::close(fd);
+}
+
+// The kernel object behind a descriptor ("socket:[12345]"), or empty.
+inline std::string SocketIdentity(int fd) {
+  char target[256] = {};
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Whether any descriptor of the process still refers to that socket (not a count
+// of descriptors: other threads open and close their own meanwhile).
+inline bool SocketStillOpen(const std::string& identity) {
+  bool found = false;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (const dirent* entry = ::readdir(dir)) {
+      if (entry->d_name[0] != '.' && SocketIdentity(std::atoi(entry->d_name)) == identity)
+        found = true;
+    }
+    ::closedir(dir);
+  }
+  return found;
 }
 
 // A listening socket on ::1 with an ephemeral port, closed with the object; not

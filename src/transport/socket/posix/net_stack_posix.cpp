@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -279,6 +280,11 @@ void TNetStackPosix::SetSocketOption(TNetStackSocketHandle socket, int level, in
     CheckForSocketError(::setsockopt(socket, level, option, &time, sizeof time));
     return;
   }
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    const linger time{value >= 0 ? 1 : 0, std::max(value, 0)};
+    CheckForSocketError(::setsockopt(socket, level, option, &time, sizeof time));
+    return;
+  }
   CheckForSocketError(::setsockopt(socket, level, option, &value, sizeof value));
 }
 
@@ -289,6 +295,12 @@ int TNetStackPosix::GetSocketOption(TNetStackSocketHandle socket, int level, int
     socklen_t size = sizeof time;
     CheckForSocketError(::getsockopt(socket, level, option, &time, &size));
     return static_cast<int>(time.tv_sec * 1000 + time.tv_usec / 1000);
+  }
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    linger time{};
+    socklen_t size = sizeof time;
+    CheckForSocketError(::getsockopt(socket, level, option, &time, &size));
+    return time.l_onoff ? time.l_linger : -1;
   }
   int value = 0;
   socklen_t size = sizeof value;

@@ -152,7 +152,45 @@ void TNetStackWinSock::Connect(TNetStackSocketHandle socket, const std::u16strin
                                std::uint16_t port, TNetIPVersion ipVersion) {
   sockaddr_storage address;
   const int length = MakeAddress(ip, port, ipVersion, address);
-  CheckForSocketError(::connect(Native(socket), reinterpret_cast<sockaddr*>(&address), length));
+  TakeAbort(socket);
+  const SOCKET handle = Native(socket);
+  u_long nonBlocking = 1;
+  CheckForSocketError(::ioctlsocket(handle, FIONBIO, &nonBlocking));
+  int error = 0;
+  if (::connect(handle, reinterpret_cast<sockaddr*>(&address), length) != 0)
+    error = ::WSAGetLastError();
+  while (error == WSAEWOULDBLOCK) {
+    if (TakeAbort(socket)) {
+      error = WSAEINTR;
+      break;
+    }
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(handle, &writable);
+    fd_set failed = writable;
+    timeval step{0, 20000};
+    const int ready = ::select(0, nullptr, &writable, &failed, &step);
+    if (ready < 0) {
+      error = ::WSAGetLastError();
+    } else if (ready > 0) {
+      error = 0;
+      if (FD_ISSET(handle, &failed)) {
+        int size = sizeof error;
+        ::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
+        if (error == 0)
+          error = WSAECONNREFUSED;
+      }
+    }
+  }
+  u_long blocking = 0;
+  ::ioctlsocket(handle, FIONBIO, &blocking);
+  if (error != 0)
+    vornel::RaiseSocketError(error);
+}
+
+bool TNetStackWinSock::TakeAbort(TNetStackSocketHandle socket) {
+  std::lock_guard lock(FAbortLock);
+  return FAborted.erase(socket) != 0;
 }
 
 void TNetStackWinSock::Disconnect(TNetStackSocketHandle socket) {
@@ -161,6 +199,10 @@ void TNetStackWinSock::Disconnect(TNetStackSocketHandle socket) {
 }
 
 void TNetStackWinSock::AbortConnect(TNetStackSocketHandle socket) {
+  {
+    std::lock_guard lock(FAbortLock);
+    FAborted.insert(socket);
+  }
   ::shutdown(Native(socket), SD_BOTH);
 }
 
@@ -212,14 +254,29 @@ void TNetStackWinSock::GetPeerName(TNetStackSocketHandle socket, std::u16string&
   ReadAddress(address, ip, port, ipVersion);
 }
 
-// The time-outs are milliseconds in a DWORD, as callers give them.
+// The time-outs are milliseconds in a DWORD, as callers give them; lingering
+// takes a struct of its own.
 void TNetStackWinSock::SetSocketOption(TNetStackSocketHandle socket, int level, int option,
                                        int value) {
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    const linger time{static_cast<u_short>(value >= 0),
+                      static_cast<u_short>(std::clamp(value, 0, 0xFFFF))};
+    CheckForSocketError(::setsockopt(Native(socket), level, option,
+                                     reinterpret_cast<const char*>(&time), sizeof time));
+    return;
+  }
   CheckForSocketError(::setsockopt(Native(socket), level, option,
                                    reinterpret_cast<const char*>(&value), sizeof value));
 }
 
 int TNetStackWinSock::GetSocketOption(TNetStackSocketHandle socket, int level, int option) {
+  if (level == SOL_SOCKET && option == SO_LINGER) {
+    linger time{};
+    int size = sizeof time;
+    CheckForSocketError(
+        ::getsockopt(Native(socket), level, option, reinterpret_cast<char*>(&time), &size));
+    return time.l_onoff ? time.l_linger : -1;
+  }
   int value = 0;
   int size = sizeof value;
   CheckForSocketError(

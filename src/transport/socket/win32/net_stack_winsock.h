@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "transport/socket/net_stack.h"
 
@@ -41,6 +43,11 @@ class TNetStackWinSock : public TNetStack {
   ~TNetStackWinSock() override;
 
  private:
+  // A connect that another thread is waiting in: WinSock's shutdown does not end
+  // it, so it waits in short steps and looks whether it was aborted.
+  bool TakeAbort(TNetStackSocketHandle socket);
+  std::mutex FAbortLock;
+  std::set<TNetStackSocketHandle> FAborted;
   TNetStackWinSock() = default;
 };
 

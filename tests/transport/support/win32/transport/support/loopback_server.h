@@ -61,6 +61,60 @@ inline std::uint16_t LocalPort(int fd) {
   return ntohs(address.sin_port);
 }
 
+// A connected socket as its handle and local port ("1234:50000"), or empty. A
+// handle value may come back for a new socket, but not with the same port.
+inline std::string SocketIdentity(int fd) {
+  sockaddr_in address{};
+  int length = sizeof address;
+  if (::getsockname(AsSocket(fd), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return {};
+  return std::to_string(fd) + ":" + std::to_string(ntohs(address.sin_port));
+}
+
+// Whether the socket of that identity is still open in this process.
+inline bool SocketStillOpen(const std::string& identity) {
+  const int fd = std::stoi(identity.substr(0, identity.find(':')));
+  return SocketIdentity(fd) == identity;
+}
+
+// A listening socket on ::1 with an ephemeral port, closed with the object; not
+// listening where the system has no IPv6.
+class TIPv6LoopbackListener {
+ public:
+  TIPv6LoopbackListener() {
+    StartWinSock();
+    const SOCKET handle = ::socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
+    if (handle == INVALID_SOCKET)
+      return;
+    FFd = static_cast<int>(static_cast<std::intptr_t>(handle));
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(handle, 4) != 0) {
+      CloseFd(FFd);
+      FFd = -1;
+      return;
+    }
+    int length = sizeof address;
+    ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length);
+    FPort = ntohs(address.sin6_port);
+  }
+  ~TIPv6LoopbackListener() {
+    if (FFd >= 0)
+      CloseFd(FFd);
+  }
+  TIPv6LoopbackListener(const TIPv6LoopbackListener&) = delete;
+  TIPv6LoopbackListener& operator=(const TIPv6LoopbackListener&) = delete;
+
+  bool Listening() const { return FFd >= 0; }
+  std::uint16_t Port() const { return FPort; }
+
+ private:
+  int FFd = -1;
+  std::uint16_t FPort = 0;
+};
+
 // What a script does with its accepted connection.
 class TPeer {
  public:
