@@ -1,7 +1,8 @@
 #include "transport/tls/system_trust.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+// wincrypt.h needs the types of windows.h.
+#include <wincrypt.h>
 
 #include "transport/tls/openssl_binding.h"
 
