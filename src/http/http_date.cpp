@@ -1,11 +1,13 @@
 #include "http/http_date.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <vector>
 
 #include "http/text_helpers.h"
+#include "platform/calendar.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 
@@ -15,6 +17,10 @@ namespace {
 
 constexpr std::array<std::u16string_view, 12> kMonths{
     u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+// Days from the calendar's day 0 (30 December 1899) to 1 January 1970.
+constexpr std::int64_t kUnixEpochDays = 25569;
+constexpr std::int64_t kSecondsPerDay = 86400;
+
 constexpr std::array<const char*, 7> kDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 // Words of the date: blanks, commas and the dashes of the RFC 850 form separate.
@@ -89,24 +95,29 @@ std::optional<double> ParseHTTPDate(std::u16string_view text) {
   }
   if (!haveTime || day < 1 || day > 31 || month == 0 || year < 1601)
     return std::nullopt;
-  std::tm utc{};
-  utc.tm_year = year - 1900;
-  utc.tm_mon = month - 1;
-  utc.tm_mday = day;
-  utc.tm_hour = hour;
-  utc.tm_min = minute;
-  utc.tm_sec = second;
-  return UnixToLocalDateTime(timegm(&utc));
+  const std::int64_t days =
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      kUnixEpochDays;
+  return UnixToLocalDateTime(
+      static_cast<std::time_t>(days * kSecondsPerDay + hour * 3600 + minute * 60 + second));
 }
 
 std::u16string FormatHTTPDate(double localDateTime) {
-  const std::time_t seconds = LocalDateTimeToUnix(localDateTime);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday],
-                utc.tm_mday, http_text::ToAscii(kMonths[utc.tm_mon]).c_str(), utc.tm_year + 1900,
-                utc.tm_hour, utc.tm_min, utc.tm_sec);
+  const std::int64_t seconds = LocalDateTimeToUnix(localDateTime);
+  // Whole days since 1 January 1970 (a Thursday) and the seconds into the day.
+  std::int64_t days = seconds / kSecondsPerDay;
+  std::int64_t rest = seconds % kSecondsPerDay;
+  if (rest < 0) {
+    rest += kSecondsPerDay;
+    --days;
+  }
+  const TCivilDate date = CivilFromDays(days + kUnixEpochDays);
+  const int weekday = static_cast<int>(((days + 4) % 7 + 7) % 7);
+  char text[48];
+  std::snprintf(text, sizeof text, "%s, %02u %s %04lld %02d:%02d:%02d GMT", kDays[weekday],
+                date.Day, http_text::ToAscii(kMonths[date.Month - 1]).c_str(),
+                static_cast<long long>(date.Year), static_cast<int>(rest / 3600),
+                static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
   return http_text::FromAscii(text);
 }
 

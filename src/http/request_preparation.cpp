@@ -1,7 +1,5 @@
 #include "http/request_preparation.h"
 
-#include <arpa/inet.h>
-
 #include "http/http_exceptions.h"
 #include "http/text_helpers.h"
 #include "platform/text.h"
@@ -53,11 +51,6 @@ std::u16string RemoveDotSegments(std::u16string_view path) {
 std::u16string ResolveRelativePath(const std::u16string& directory, const std::u16string& path) {
   const std::u16string base = directory.empty() ? u"/" : directory;
   return RemoveDotSegments(base + path);
-}
-
-bool IsIPv6Address(const std::u16string& host) {
-  in6_addr address{};
-  return inet_pton(AF_INET6, ToUtf8(host).c_str(), &address) == 1;
 }
 
 void PrepareRequestURI(TNetURI& uri, TNetHTTPRequest& request, TNetHTTPProtocolVersion version) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "http/http_types.h"
+#include "http/ipv6_address.h"
 #include "http/request_header_info.h"
 #include "http/uri.h"
 
@@ -36,7 +37,5 @@ std::vector<std::u16string> ComposeRequestHead(TNetHTTPRequest& request,
 std::uint16_t TargetPortOf(const TNetURI& uri);
 // ctSSL or ctNormal directly, ctSSLProxy or ctProxy through a proxy.
 TNetHTTPConnectionType ConnectionTypeOf(const TNetURI& uri, bool throughProxy);
-
-bool IsIPv6Address(const std::u16string& host);
 
 }  // namespace vornel

@@ -318,7 +318,7 @@ TEST_F(DownloadStepTest, NoTargetFileMeansNoRequest) {
   wizard.B_StartK1Click();
   ASSERT_EQ(view.ErrorBoxes().size(), 1u);
   EXPECT_TRUE(ToUtf8(view.ErrorBoxes()[0])
-                  .starts_with("Cannot create file \"" + temp.Path().string() + "/\". "))
+                  .starts_with("Cannot create file \"" + (temp.Path() / "").string() + "\". "))
       << ToUtf8(view.ErrorBoxes()[0]);
   EXPECT_TRUE(client->Urls.empty());
   ExpectIdle();

@@ -1,7 +1,7 @@
-// The process-wide OpenSSL binding: libcrypto.so.3 and libssl.so.3 are loaded by
-// name at run time, every entry of TNetOpenSSLEntries is looked up, and the
-// library is initialised once per process. A missing library or a missing
-// required entry makes only TLS fail; plain connections never need the binding.
+// The process-wide OpenSSL binding: the entries of TNetOpenSSLEntries are taken
+// from the libraries (see openssl_libraries.h) and the library is initialised
+// once per process. A missing library or a missing required entry makes only TLS
+// fail; plain connections never need the binding.
 #pragma once
 
 #include <mutex>
@@ -13,13 +13,11 @@
 
 namespace vornel {
 
-// Folder the two libraries are loaded from. Empty: the system's library search
-// only (never the executable's folder). Not empty: only from that folder.
-// Read at each load attempt; set it before the first TLS start.
+// Folder the two libraries are loaded from where they are loaded at run time.
+// Empty: the system's library search only (never the executable's folder). Not
+// empty: only from that folder. Read at each load attempt; set it before the
+// first TLS start. A program with the library linked in never reads it.
 extern std::u16string GNetOpenSSLPath;
-
-inline constexpr char OpenSSLCryptoLibName[] = "libcrypto.so.3";
-inline constexpr char OpenSSLSslLibName[] = "libssl.so.3";
 
 // Loads and initialises once per process; safe from several threads. True at once
 // when already loaded. On false nothing stays loaded and the next call starts over.

@@ -40,6 +40,9 @@ enum class TNetOpenSSLLib { Crypto, Ssl };
   X(Crypto, true, X509_STORE_CTX_get_error_depth)                                                  \
   X(Crypto, true, X509_STORE_CTX_get_ex_data)                                                      \
   X(Crypto, true, X509_verify_cert_error_string)                                                   \
+  X(Crypto, false, d2i_X509)                                                                       \
+  X(Crypto, false, X509_STORE_add_cert)                                                            \
+  X(Ssl, false, SSL_CTX_get_cert_store)                                                            \
   X(Ssl, true, OPENSSL_init_ssl)                                                                   \
   X(Ssl, true, SSL_CTX_new)                                                                        \
   X(Ssl, true, SSL_CTX_free)                                                                       \
@@ -48,12 +51,12 @@ enum class TNetOpenSSLLib { Crypto, Ssl };
   X(Ssl, true, SSL_CTX_clear_options)                                                              \
   X(Ssl, true, SSL_CTX_get_options)                                                                \
   X(Ssl, true, SSL_CTX_get_ssl_method)                                                             \
-  X(Ssl, true, SSL_CTX_set_default_passwd_cb) X(                                                   \
-      Ssl, true, SSL_CTX_set_default_passwd_cb_userdata) X(Ssl, true,                              \
-                                                           SSL_CTX_set_default_verify_paths)       \
-      X(Ssl, true, SSL_CTX_set_cipher_list) X(Ssl, true, SSL_CTX_set_verify) X(                    \
-          Ssl, true, SSL_CTX_set_verify_depth) X(Ssl, true, SSL_CTX_set_session_id_context)        \
-          X(Ssl, true, SSL_CTX_set_info_callback) X(Ssl, true, SSL_CTX_load_verify_locations) X(   \
+  X(Ssl, true, SSL_CTX_set_default_passwd_cb)                                                      \
+  X(Ssl, true, SSL_CTX_set_default_passwd_cb_userdata) X(                                          \
+      Ssl, true, SSL_CTX_set_default_verify_paths) X(Ssl, true, SSL_CTX_set_cipher_list)           \
+      X(Ssl, true, SSL_CTX_set_verify) X(Ssl, true, SSL_CTX_set_verify_depth) X(                   \
+          Ssl, true, SSL_CTX_set_session_id_context) X(Ssl, true, SSL_CTX_set_info_callback)       \
+          X(Ssl, true, SSL_CTX_load_verify_locations) X(                                           \
               Ssl, true, SSL_CTX_use_certificate_file) X(Ssl, false,                               \
                                                          SSL_CTX_use_certificate_chain_file)       \
               X(Ssl, true, SSL_CTX_use_PrivateKey_file) X(Ssl, true, SSL_CTX_check_private_key) X( \

@@ -1,7 +1,6 @@
 #include "transport/tls/ssl_callback_hooks.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -9,6 +8,7 @@
 #include "platform/code_page.h"
 #include "platform/text.h"
 #include "transport/tls/openssl_binding.h"
+#include "transport/tls/socket_calls.h"
 #include "transport/tls/ssl_context.h"
 #include "transport/tls/ssl_socket.h"
 #include "transport/tls/ssl_x509.h"
@@ -16,15 +16,6 @@
 namespace vornel {
 
 namespace {
-
-class TKeepErrno {
- public:
-  TKeepErrno() : FErrno(errno) {}
-  ~TKeepErrno() { errno = FErrno; }
-
- private:
-  int FErrno;
-};
 
 INetSSLCallbacks* HandlerOf(const SSL* session) {
   if (!session)
@@ -65,7 +56,7 @@ std::u16string TypeText(const SSL* session, int where, int ret) {
 
 void SSLInfoCallback(const SSL* session, int where, int ret) {
   std::lock_guard lock(LockInfoCB());
-  TKeepErrno keep;
+  TKeepSocketError keep;
   INetSSLCallbacks* handler = HandlerOf(session);
   if (!handler)
     return;
@@ -82,7 +73,7 @@ void SSLInfoCallback(const SSL* session, int where, int ret) {
 
 int SSLPasswordCallback(char* buffer, int size, int rwflag, void* userdata) {
   std::lock_guard lock(LockPassCB());
-  TKeepErrno keep;
+  TKeepSocketError keep;
   auto* context = static_cast<TNetSSLContext*>(userdata);
   if (!context || !context->Parent() || !buffer || size <= 0)
     return 0;
@@ -102,7 +93,7 @@ int SSLPasswordCallback(char* buffer, int size, int rwflag, void* userdata) {
 
 int SSLVerifyCallback(int ok, X509_STORE_CTX* store) {
   std::lock_guard lock(LockVerifyCB());
-  TKeepErrno keep;
+  TKeepSocketError keep;
   const TNetOpenSSLEntries& e = OpenSSLEntries();
   auto* session = static_cast<SSL*>(
       e.X509_STORE_CTX_get_ex_data(store, e.SSL_get_ex_data_X509_STORE_CTX_idx()));

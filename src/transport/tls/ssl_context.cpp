@@ -8,6 +8,7 @@
 #include "transport/tls/openssl_binding.h"
 #include "transport/tls/ssl_callback_hooks.h"
 #include "transport/tls/ssl_error_mapping.h"
+#include "transport/tls/system_trust.h"
 
 namespace vornel {
 
@@ -177,6 +178,7 @@ void TNetSSLContext::InitContext(TNetSSLCtxMode ctxMode) {
   e.SSL_CTX_set_default_passwd_cb(fContext, SSLPasswordCallback);
   e.SSL_CTX_set_default_passwd_cb_userdata(fContext, this);
   e.SSL_CTX_set_default_verify_paths(fContext);
+  AddSystemTrust(fContext);
   LoadFiles();
   if (fStatusInfoOn)
     e.SSL_CTX_set_info_callback(fContext, SSLInfoCallback);

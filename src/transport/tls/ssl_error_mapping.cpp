@@ -1,10 +1,9 @@
 #include "transport/tls/ssl_error_mapping.h"
 
-#include <cerrno>
-
 #include "platform/text.h"
 #include "transport/socket/socket_error.h"
 #include "transport/tls/openssl_binding.h"
+#include "transport/tls/socket_calls.h"
 
 namespace vornel {
 
@@ -32,10 +31,10 @@ std::u16string JoinSSLMessage(const std::u16string& message, const std::u16strin
 }
 
 int SSLLastSocketError() {
-  const int error = errno;
-  if (error == EAGAIN || error == EWOULDBLOCK)
+  const int error = LastSocketError();
+  if (SocketWouldBlock(error))
     return Net_WSAETIMEDOUT;
-  return WinSockErrorFromErrno(error);
+  return WinSockNumberOf(error);
 }
 
 void RaiseLastSSLSocketError() {

@@ -1,16 +1,12 @@
 #include "transport/tls/ssl_io_handler.h"
 
-#include <poll.h>
-
-#include <cerrno>
-
 #include "platform/clock.h"
 #include "transport/anti_freeze.h"
-#include "transport/net_exceptions.h"
-
 #include "transport/io_handler_registry.h"
+#include "transport/net_exceptions.h"
 #include "transport/socket/net_stack.h"
 #include "transport/socket/socket_error.h"
+#include "transport/tls/socket_calls.h"
 #include "transport/tls/ssl_error_mapping.h"
 #include "transport/tls/ssl_exceptions.h"
 
@@ -136,13 +132,12 @@ void TNetSSLIOHandlerSocketOpenSSL::ConnectInSlices() {
   fSSLSocket->BeginConnect(fd);
   std::uint64_t lastProgress = TickCount();
   while (!fSSLSocket->StepConnect()) {
-    pollfd wait{fd, static_cast<short>(fSSLSocket->WantsWrite() ? POLLOUT : POLLIN), 0};
-    const int ready = ::poll(&wait, 1, TNetAntiFreezeBase::SliceMs());
+    const int ready = WaitSocketReady(fd, fSSLSocket->WantsWrite(), TNetAntiFreezeBase::SliceMs());
     if (ready > 0) {
       lastProgress = TickCount();
       continue;
     }
-    if (ready < 0 && errno != EINTR)
+    if (ready < 0)
       RaiseLastSSLSocketError();
     if (TickCount() - lastProgress >= timeout)
       fSSLSocket->RaiseConnectTimeout();

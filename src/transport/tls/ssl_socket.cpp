@@ -1,14 +1,12 @@
 #include "transport/tls/ssl_socket.h"
 
-#include <fcntl.h>
-
-#include <cerrno>
 #include <string>
 
+#include "no_sig_pipe.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
-#include "transport/tls/no_sig_pipe.h"
 #include "transport/tls/openssl_binding.h"
+#include "transport/tls/socket_calls.h"
 #include "transport/tls/ssl_context.h"
 #include "transport/tls/ssl_error_mapping.h"
 
@@ -61,33 +59,6 @@ void TNetSSLSocket::NewSession(int socket) {
     RaiseSSLSessionError<ENetOSSLFDSetError>(fSSL, r, u"Error setting File Descriptor for SSL");
 }
 
-namespace {
-// Puts a socket into non-blocking mode for the lifetime of the object.
-class TNoWait {
- public:
-  TNoWait(int fd, bool active) : FFd(fd), FFlags(active ? ::fcntl(fd, F_GETFL) : -1) {
-    if (FFlags >= 0 && !(FFlags & O_NONBLOCK)) {
-      ::fcntl(FFd, F_SETFL, FFlags | O_NONBLOCK);
-    } else {
-      FFlags = -1;
-    }
-  }
-  ~TNoWait() {
-    if (FFlags >= 0) {
-      const int savedErrno = errno;
-      ::fcntl(FFd, F_SETFL, FFlags);
-      errno = savedErrno;
-    }
-  }
-  TNoWait(const TNoWait&) = delete;
-  TNoWait& operator=(const TNoWait&) = delete;
-
- private:
-  int FFd;
-  int FFlags;
-};
-}  // namespace
-
 void TNetSSLSocket::BeginConnect(int socket) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
   NewSession(socket);
@@ -103,7 +74,7 @@ void TNetSSLSocket::Connect(int socket) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
   BeginConnect(socket);
   e.ERR_clear_error();
-  errno = 0;
+  SetLastSocketError(0);
   int r;
   {
     TNoSigPipe noSigPipe;
@@ -116,9 +87,9 @@ void TNetSSLSocket::Connect(int socket) {
 
 bool TNetSSLSocket::StepConnect() {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
-  TNoWait noWaitMode(e.SSL_get_fd(fSSL), true);
+  TSocketNoWait noWaitMode(e.SSL_get_fd(fSSL), true);
   e.ERR_clear_error();
-  errno = 0;
+  SetLastSocketError(0);
   int r;
   {
     TNoSigPipe noSigPipe;
@@ -139,16 +110,15 @@ bool TNetSSLSocket::StepConnect() {
 void TNetSSLSocket::RaiseConnectTimeout() {
   // As a blocking handshake whose socket wait ran out.
   OpenSSLEntries().ERR_clear_error();
-  errno = EAGAIN;
+  SetSocketTimedOut();
   RaiseSSLCodeError<ENetOSSLConnectError>(SSL_ERROR_SYSCALL, -1, u"Error connecting with SSL.");
 }
 
 void TNetSSLSocket::FailConnect(int r) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
-  const int savedErrno = errno;
+  const int savedError = LastSocketError();
   const int cls = e.SSL_get_error(fSSL, r);
-  if ((cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) &&
-      (savedErrno == EAGAIN || savedErrno == EWOULDBLOCK)) {
+  if ((cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) && SocketWouldBlock(savedError)) {
     // A blocking socket whose wait ran out: reported as the time-out it is.
     RaiseConnectTimeout();
   }
@@ -184,10 +154,9 @@ void TNetSSLSocket::Accept(int socket) {
 }
 
 bool TNetSSLSocket::Retry(int result) {
-  const int savedErrno = errno;
+  const int savedError = LastSocketError();
   int cls = OpenSSLEntries().SSL_get_error(fSSL, result);
-  if ((cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) &&
-      (savedErrno == EAGAIN || savedErrno == EWOULDBLOCK)) {
+  if ((cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE) && SocketWouldBlock(savedError)) {
     // The socket blocks: a wait that gives up is the socket's time-out.
     cls = SSL_ERROR_SYSCALL;
   } else if (cls == SSL_ERROR_SSL && OpenSSLErrorIsUnexpectedEof()) {
@@ -196,20 +165,20 @@ bool TNetSSLSocket::Retry(int result) {
     TakeOpenSSLError();
     cls = SSL_ERROR_ZERO_RETURN;
     FEndedWithoutCloseNotify = true;
-  } else if (cls == SSL_ERROR_SYSCALL && result == 0 && savedErrno == 0) {
+  } else if (cls == SSL_ERROR_SYSCALL && result == 0 && savedError == 0) {
     FEndedWithoutCloseNotify = true;
   }
   FLastErrorClass = cls;
-  errno = savedErrno;
+  SetLastSocketError(savedError);
   return cls == SSL_ERROR_WANT_READ || cls == SSL_ERROR_WANT_WRITE;
 }
 
 int TNetSSLSocket::Recv(std::uint8_t* buffer, int length, bool noWait) {
   const TNetOpenSSLEntries& e = OpenSSLEntries();
-  TNoWait noWaitMode(noWait ? e.SSL_get_fd(fSSL) : -1, noWait);
+  TSocketNoWait noWaitMode(noWait ? e.SSL_get_fd(fSSL) : -1, noWait);
   for (;;) {
     e.ERR_clear_error();
-    errno = 0;
+    SetLastSocketError(0);
     const int n = e.SSL_read(fSSL, buffer, length);
     if (n > 0) {
       FLastErrorClass = SSL_ERROR_NONE;
@@ -226,7 +195,7 @@ int TNetSSLSocket::Send(const std::uint8_t* buffer, int length) {
   int offset = 0;
   while (offset < length) {
     e.ERR_clear_error();
-    errno = 0;
+    SetLastSocketError(0);
     int n;
     {
       TNoSigPipe noSigPipe;

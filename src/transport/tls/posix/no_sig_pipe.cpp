@@ -1,4 +1,4 @@
-#include "transport/tls/no_sig_pipe.h"
+#include "no_sig_pipe.h"
 
 #include <pthread.h>
 
