@@ -9,12 +9,6 @@ namespace vornel {
 
 namespace {
 
-constexpr std::size_t kMaxFonts = 64;
-
-bool SameFace(const TQxFont& a, const TQxFont& b) {
-  return a.Size == b.Size && a.Style == b.Style && a.Name == b.Name;
-}
-
 // Whether the font selected into the device context has outlines of less than
 // semi-bold weight (the weight class of its OS/2 table).
 bool RegularOutlines(HDC dc) {
@@ -63,16 +57,10 @@ void TGdiTextSurface::Select(HFONT font) {
 }
 
 TGdiTextSurface::TEntry& TGdiTextSurface::Entry(const TQxFont& font) {
-  if (FLast != nullptr && SameFace(FLast->Key, font)) {
-    return *FLast;
+  if (TEntry* known = FFonts.Find(font)) {
+    return *known;
   }
-  for (const auto& entry : FEntries) {
-    if (SameFace(entry->Key, font)) {
-      FLast = entry.get();
-      return *entry;
-    }
-  }
-  if (FEntries.size() >= kMaxFonts) {
+  if (FFonts.Full()) {
     Clear();
   }
   auto entry = std::make_unique<TEntry>();
@@ -92,9 +80,7 @@ TGdiTextSurface::TEntry& TGdiTextSurface::Entry(const TQxFont& font) {
   if (GetTextMetricsW(FDC.Get(), &metrics)) {
     entry->Height = metrics.tmHeight;
   }
-  FEntries.push_back(std::move(entry));
-  FLast = FEntries.back().get();
-  return *FLast;
+  return FFonts.Add(std::move(entry));
 }
 
 TTextExtent TGdiTextSurface::TextExtent(const TQxFont& font, std::u16string_view text) {
@@ -119,8 +105,7 @@ void TGdiTextSurface::Clear() {
     SelectObject(FDC.Get(), FOriginalFont);
   }
   FSelected = nullptr;
-  FEntries.clear();
-  FLast = nullptr;
+  FFonts.Clear();
 }
 
 }  // namespace vornel

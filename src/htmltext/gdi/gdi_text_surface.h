@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "htmltext/font_cache.h"
 #include "htmltext/gdi/gdi_handles.h"
 #include "htmltext/text_surface.h"
 
@@ -46,8 +47,7 @@ class TGdiTextSurface : public ITextSurface {
 
   TMemoryDC FDC;
   int FDpi;
-  std::vector<std::unique_ptr<TEntry>> FEntries;
-  TEntry* FLast = nullptr;
+  TFontCache<TEntry> FFonts;
   HFONT FSelected = nullptr;  // the font selected into FDC for measuring
   HGDIOBJ FOriginalFont = nullptr;
 };

@@ -196,45 +196,9 @@ void TVqHTMLText::MouseAt(int x, int y) {
   if (found == FSelectedLink) {
     return;
   }
-  if (found) {
-    FSelectedLink = found;
-    SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    if (OnLinkEnter) {
-      OnLinkEnter(*this, *found);
-    }
-  } else {
-    const std::shared_ptr<TQxBaseLink> left = std::move(FSelectedLink);
-    FSelectedLink.reset();
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    if (OnLinkLeave && left) {
-      OnLinkLeave(*this, *left);
-    }
-  }
+  SetCursor(LoadCursorW(nullptr, found ? IDC_HAND : IDC_ARROW));
+  Hover(std::move(found));
   InvalidateRect(FHandle, nullptr, FALSE);
-}
-
-void TVqHTMLText::Click() {
-  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
-    bool handled = false;
-    if (OnLinkClick) {
-      OnLinkClick(*this, *link, handled);
-    }
-    if (!handled) {
-      FollowLink(*link, Opener);
-    }
-  }
-  if (OnClick) {
-    OnClick(*this);
-  }
-}
-
-void TVqHTMLText::RightClick() {
-  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
-    bool handled = false;
-    if (OnLinkRightClick) {
-      OnLinkRightClick(*this, *link, handled);
-    }
-  }
 }
 
 // ---------------------------------------------------------------------------
@@ -311,7 +275,7 @@ LRESULT TVqHTMLText::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_LBUTTONUP:
       if (inside()) {
-        Guarded([this] { Click(); });
+        Guarded([this] { Click(Opener); });
       }
       return 0;
     case WM_RBUTTONUP:

@@ -16,17 +16,14 @@
 #include "htmltext/color.h"
 #include "htmltext/gdi/gdi_text_surface.h"
 #include "htmltext/label.h"
-#include "htmltext/label_control.h"
+#include "htmltext/label_events.h"
 #include "htmltext/link_style.h"
 #include "htmltext/links.h"
 
 namespace vornel {
 
-class TVqHTMLText : public TLabelControl {
+class TVqHTMLText : public TLabelEvents<TVqHTMLText> {
  public:
-  using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
-  using TLinkClickEvent =
-      std::function<void(TVqHTMLText& sender, TQxBaseLink& link, bool& handled)>;
   using TOpener = std::function<void(const std::u16string& target)>;
 
   // A child window of the parent at the place given in the parent's client
@@ -52,11 +49,6 @@ class TVqHTMLText : public TLabelControl {
   // Draws the label as a paint does onto a device context, at its origin.
   void PaintTo(HDC dc);
 
-  TLinkEvent OnLinkEnter;
-  TLinkEvent OnLinkLeave;
-  TLinkClickEvent OnLinkClick;
-  TLinkClickEvent OnLinkRightClick;
-  std::function<void(TVqHTMLText& sender)> OnClick;
   // Opens a link's target; starts as the shell's "open".
   TOpener Opener;
   // Receives an exception that left one of the label's message handlers;
@@ -79,8 +71,6 @@ class TVqHTMLText : public TLabelControl {
   bool FrameTimerActive() const override { return FTimerActive; }
   void Paint();
   void MouseAt(int x, int y);
-  void Click();
-  void RightClick();
   void ApplyTextSize(std::int64_t width, std::int64_t height);
   template <typename F>
   void Guarded(F&& body);

@@ -284,47 +284,13 @@ void TVqHTMLText::MouseAt(QPoint point) {
   if (found == FSelectedLink) {
     return;
   }
-  if (found) {
-    setCursor(Qt::PointingHandCursor);
-    FSelectedLink = found;
-    if (OnLinkEnter) {
-      OnLinkEnter(*this, *found);
-    }
-  } else {
-    setCursor(FUserCursor);
-    const std::shared_ptr<TQxBaseLink> left = std::move(FSelectedLink);
-    FSelectedLink.reset();
-    if (OnLinkLeave && left) {
-      OnLinkLeave(*this, *left);
-    }
-  }
+  setCursor(found ? QCursor(Qt::PointingHandCursor) : FUserCursor);
+  Hover(std::move(found));
   update();
 }
 
-void TVqHTMLText::Click() {
-  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
-    bool handled = false;
-    if (OnLinkClick) {
-      OnLinkClick(*this, *link, handled);
-    }
-    if (!handled) {
-      FollowLink(*link, [](const std::u16string& target) {
-        QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(target)));
-      });
-    }
-  }
-  if (OnClick) {
-    OnClick(*this);
-  }
-}
-
-void TVqHTMLText::RightClick() {
-  if (const std::shared_ptr<TQxBaseLink> link = FSelectedLink) {
-    bool handled = false;
-    if (OnLinkRightClick) {
-      OnLinkRightClick(*this, *link, handled);
-    }
-  }
+void TVqHTMLText::OpenTarget(const std::u16string& target) {
+  QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(target)));
 }
 
 void TVqHTMLText::mouseMoveEvent(QMouseEvent* event) {
@@ -344,7 +310,7 @@ void TVqHTMLText::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::LeftButton) {
-    Guarded([this] { Click(); });
+    Guarded([this] { Click(&TVqHTMLText::OpenTarget); });
   } else if (event->button() == Qt::RightButton) {
     Guarded([this] { RightClick(); });
   }

@@ -18,7 +18,7 @@
 
 #include "htmltext/color.h"
 #include "htmltext/label.h"
-#include "htmltext/label_control.h"
+#include "htmltext/label_events.h"
 #include "htmltext/link_style.h"
 #include "htmltext/links.h"
 #include "htmltext/widget/image_list.h"
@@ -26,11 +26,8 @@
 
 namespace vornel {
 
-class TVqHTMLText : public QWidget, public TLabelControl {
+class TVqHTMLText : public QWidget, public TLabelEvents<TVqHTMLText> {
  public:
-  using TLinkEvent = std::function<void(TVqHTMLText& sender, TQxBaseLink& link)>;
-  using TLinkClickEvent =
-      std::function<void(TVqHTMLText& sender, TQxBaseLink& link, bool& handled)>;
   using TRetrieveImgResEvent = std::function<void(
       TVqHTMLText& sender, const std::u16string& resourceName, QImage& picture, bool& handled)>;
 
@@ -59,12 +56,7 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   static std::u16string EscapeTextToHTML(std::u16string_view text);
   static std::u16string UnescapeHTMLToText(std::u16string_view html);
 
-  TLinkEvent OnLinkEnter;
-  TLinkEvent OnLinkLeave;
-  TLinkClickEvent OnLinkClick;
-  TLinkClickEvent OnLinkRightClick;
   TRetrieveImgResEvent OnRetrieveImgRes;
-  std::function<void(TVqHTMLText& sender)> OnClick;
   // Receives an exception that left one of the label's event handlers; without
   // it the message is logged.
   std::function<void(const std::exception& error)> OnException;
@@ -92,8 +84,8 @@ class TVqHTMLText : public QWidget, public TLabelControl {
   bool FrameTimerActive() const override { return FPaintTimer.isActive(); }
   void Paint();
   void MouseAt(QPoint point);
-  void Click();
-  void RightClick();
+  // Opens a link's target through the desktop.
+  static void OpenTarget(const std::u16string& target);
   void ApplyTextSize(std::int64_t width, std::int64_t height);
   std::shared_ptr<TQxPicture> RetrieveImgRes(const std::u16string& name);
   template <typename F>

@@ -12,11 +12,6 @@ namespace {
 // Words remembered per font; a status line that changes its numbers forever
 // must not grow the cache without end.
 constexpr std::size_t kMaxWordsPerFont = 4096;
-constexpr std::size_t kMaxFonts = 64;
-
-bool SameFace(const TQxFont& a, const TQxFont& b) {
-  return a.Size == b.Size && a.Style == b.Style && a.Name == b.Name;
-}
 
 std::uint16_t BigEndian16(const QByteArray& table, int offset) {
   return static_cast<std::uint16_t>((static_cast<std::uint8_t>(table[offset]) << 8) |
@@ -72,21 +67,13 @@ TQtTextSurface::TEntry::TEntry(const TQxFont& key)
 }
 
 TQtTextSurface::TEntry& TQtTextSurface::Entry(const TQxFont& font) {
-  if (FLast != nullptr && SameFace(FLast->Key, font)) {
-    return *FLast;
+  if (TEntry* entry = FFonts.Find(font)) {
+    return *entry;
   }
-  for (const auto& entry : FEntries) {
-    if (SameFace(entry->Key, font)) {
-      FLast = entry.get();
-      return *entry;
-    }
+  if (FFonts.Full()) {
+    FFonts.Clear();
   }
-  if (FEntries.size() >= kMaxFonts) {
-    FEntries.clear();
-  }
-  FEntries.push_back(std::make_unique<TEntry>(font));
-  FLast = FEntries.back().get();
-  return *FLast;
+  return FFonts.Add(std::make_unique<TEntry>(font));
 }
 
 TTextExtent TQtTextSurface::TextExtent(const TQxFont& font, std::u16string_view text) {
@@ -107,8 +94,7 @@ int TQtTextSurface::SpaceHeight(const TQxFont& font) {
 }
 
 void TQtTextSurface::Clear() {
-  FEntries.clear();
-  FLast = nullptr;
+  FFonts.Clear();
 }
 
 }  // namespace vornel

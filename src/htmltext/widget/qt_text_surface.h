@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "htmltext/font_cache.h"
 #include "htmltext/text_surface.h"
 
 namespace vornel {
@@ -55,8 +56,7 @@ class TQtTextSurface : public ITextSurface {
   };
   TEntry& Entry(const TQxFont& font);
 
-  std::vector<std::unique_ptr<TEntry>> FEntries;
-  TEntry* FLast = nullptr;
+  TFontCache<TEntry> FFonts;
 };
 
 }  // namespace vornel
