@@ -1,8 +1,10 @@
 // The events of a label control, whose sender is the window system's own label
 // class, and what the mouse does with them: entering and leaving links, and a
-// click or right-click on the link under the mouse.
+// click or right-click on the link under the mouse. An exception that leaves a
+// message or event handler of the label goes to OnException.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,8 +26,25 @@ class TLabelEvents : public TLabelControl {
   TLinkClickEvent OnLinkClick;
   TLinkClickEvent OnLinkRightClick;
   std::function<void(TLabel& sender)> OnClick;
+  // Without it, the message goes where the window system logs.
+  std::function<void(const std::exception& error)> OnException;
 
  protected:
+  // Runs a handler's body; what it raises goes to OnException.
+  template <typename F>
+  void Guarded(F&& body) {
+    try {
+      body();
+    } catch (const std::exception& error) {
+      if (OnException) {
+        OnException(error);
+      } else {
+        LogUnhandled(error);
+      }
+    }
+  }
+  virtual void LogUnhandled(const std::exception& error) = 0;
+
   // Makes the link now under the mouse (nullptr: none) the selected one and
   // raises the leave or enter event; nothing when it is selected already.
   void Hover(std::shared_ptr<TQxBaseLink> found) {

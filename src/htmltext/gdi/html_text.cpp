@@ -66,17 +66,8 @@ TVqHTMLText::~TVqHTMLText() {
   }
 }
 
-template <typename F>
-void TVqHTMLText::Guarded(F&& body) {
-  try {
-    body();
-  } catch (const std::exception& error) {
-    if (OnException) {
-      OnException(error);
-    } else {
-      OutputDebugStringA(error.what());
-    }
-  }
+void TVqHTMLText::LogUnhandled(const std::exception& error) {
+  OutputDebugStringA(error.what());
 }
 
 // ---------------------------------------------------------------------------

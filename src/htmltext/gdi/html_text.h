@@ -51,9 +51,6 @@ class TVqHTMLText : public TLabelEvents<TVqHTMLText> {
 
   // Opens a link's target; starts as the shell's "open".
   TOpener Opener;
-  // Receives an exception that left one of the label's message handlers;
-  // without it the message goes to the debugger output.
-  std::function<void(const std::exception& error)> OnException;
 
  private:
   class TCore;
@@ -72,8 +69,7 @@ class TVqHTMLText : public TLabelEvents<TVqHTMLText> {
   void Paint();
   void MouseAt(int x, int y);
   void ApplyTextSize(std::int64_t width, std::int64_t height);
-  template <typename F>
-  void Guarded(F&& body);
+  void LogUnhandled(const std::exception& error) override;
 
   HWND FHandle = nullptr;
   TGdiTextSurface FSurface;

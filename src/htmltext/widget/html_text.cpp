@@ -74,17 +74,8 @@ TVqHTMLText::TVqHTMLText(QWidget* parent)
 
 TVqHTMLText::~TVqHTMLText() = default;
 
-template <typename F>
-void TVqHTMLText::Guarded(F&& body) {
-  try {
-    body();
-  } catch (const std::exception& error) {
-    if (OnException) {
-      OnException(error);
-    } else {
-      qWarning("%s", error.what());
-    }
-  }
+void TVqHTMLText::LogUnhandled(const std::exception& error) {
+  qWarning("%s", error.what());
 }
 
 // ---------------------------------------------------------------------------

@@ -57,9 +57,6 @@ class TVqHTMLText : public QWidget, public TLabelEvents<TVqHTMLText> {
   static std::u16string UnescapeHTMLToText(std::u16string_view html);
 
   TRetrieveImgResEvent OnRetrieveImgRes;
-  // Receives an exception that left one of the label's event handlers; without
-  // it the message is logged.
-  std::function<void(const std::exception& error)> OnException;
 
   QSize sizeHint() const override;
 
@@ -88,8 +85,7 @@ class TVqHTMLText : public QWidget, public TLabelEvents<TVqHTMLText> {
   static void OpenTarget(const std::u16string& target);
   void ApplyTextSize(std::int64_t width, std::int64_t height);
   std::shared_ptr<TQxPicture> RetrieveImgRes(const std::u16string& name);
-  template <typename F>
-  void Guarded(F&& body);
+  void LogUnhandled(const std::exception& error) override;
 
   TQtTextSurface FSurface;
   std::unique_ptr<TQxLabel> FCore;  // a TCore
