@@ -1,5 +1,7 @@
 #include "installer/install_step.h"
 
+#include <cstdint>
+
 #include "platform/file_system.h"
 #include "platform/process.h"
 
@@ -10,6 +12,7 @@ namespace {
 constexpr char16_t kSetupProgram[] = u"Setup.exe";
 constexpr char16_t kInstallCaption[] = u"Instalovat";
 constexpr char16_t kFinishCaption[] = u"Dokončit";
+constexpr std::uint32_t kEndedAsStillActive = 1;
 
 }  // namespace
 
@@ -44,9 +47,14 @@ bool TInstallStep::RunSetup() {
   FState.ExitCodeSetup = STILL_ACTIVE;
   for (;;) {
     FView.PumpMessages();
-    FState.ExitCodeSetup = setup->ExitCode();
-    if (FState.ExitCodeSetup != STILL_ACTIVE)
+    const std::uint32_t code = setup->ExitCode();
+    if (setup->Ended()) {
+      // A program that ended with the code that means "still running" has
+      // failed all the same; kept as that code, it would leave the installer
+      // busy for good.
+      FState.ExitCodeSetup = code == STILL_ACTIVE ? kEndedAsStillActive : code;
       break;
+    }
     setup->WaitForEndOrInput(PollIntervalMs);
   }
   return FState.ExitCodeSetup == 0;

@@ -27,6 +27,9 @@ class TChildProcess {
   // STILL_ACTIVE while the child runs; then its exit code, or 128 + the signal
   // number when a signal ended it.
   std::uint32_t ExitCode();
+  // Whether ExitCode has seen the child end. A Windows program may itself end
+  // with the code STILL_ACTIVE: only this tells it from one still running.
+  bool Ended() const { return FEnded; }
   pid_t Pid() const { return FPid; }
   // Waits at most milliseconds, less when the child ends first or (on a system
   // whose windows get their input through the waiting thread) when input for the

@@ -8,6 +8,7 @@
 
 #include "installer/install_step.h"
 #include "installer/installer_closer.h"
+#include "installer/installer_state.h"
 #include "installer/support/recording_view.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -65,6 +66,19 @@ TEST_F(InstallStepTest, ExitCodesDecideTheOutcomeAndARetryCanSucceed) {
   EXPECT_EQ(view.WindowState(), wsNormal);
   EXPECT_TRUE(view.ErrorBoxes().empty());
   EXPECT_TRUE(view.MessageBoxes().empty());
+}
+
+// 259 is what GetExitCodeProcess reads while a program runs; a program that
+// ends with it must still end the wait, as a failure, and leave the installer
+// free to close.
+TEST_F(InstallStepTest, AProgramEndingWithTheRunningCodeHasFailed) {
+  WriteSetup(259, 0);
+  step.B_InstalK3Click();
+  EXPECT_EQ(state.ExitCodeSetup, 1u);
+  EXPECT_FALSE(IsBusy(state));
+  EXPECT_TRUE(view.Visible(TControl::HTMText_InfoSetup_NoOK));
+  EXPECT_FALSE(view.Visible(TControl::HTMText_InfoSetup_OK));
+  EXPECT_EQ(Caption(), "Instalovat");
 }
 
 TEST_F(InstallStepTest, AMissingProgramIsReported) {
