@@ -8,6 +8,7 @@
 #include "gdi_fixture.h"
 #include "htmltext/html_text_error.h"
 #include "platform/text.h"
+#include "support/link_click_log.h"
 
 namespace vornel {
 namespace {
@@ -16,7 +17,7 @@ using namespace std::chrono_literals;
 
 // The labels are on a shown window, so a change made within a frame of the last
 // paint is laid out with the next paint: Settle() lets that frame end.
-class GdiHTMLTextTest : public testing::Test {
+class GdiHTMLTextTest : public ::testing::Test {
  protected:
   // One window for the whole suite: showing a window under Wine takes a while.
   static void SetUpTestSuite() { FWindow = std::make_unique<TTestWindow>(); }
@@ -145,7 +146,7 @@ TEST_F(GdiHTMLTextTest, LinksShowTheHandAndOpenTheirTarget) {
       {CenterOf(label, u"plain"), false}, {CenterOf(label, u"empty"), true},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.Point.x << "," << c.Point.y);
+    SCOPED_TRACE(::testing::Message() << c.Point.x << "," << c.Point.y);
     EXPECT_EQ(CursorAt(label, c.Point), c.OnLink ? hand : arrow);
     EXPECT_EQ(label.IsLinkHover(), c.OnLink);
   }
@@ -154,28 +155,18 @@ TEST_F(GdiHTMLTextTest, LinksShowTheHandAndOpenTheirTarget) {
   SendMessageW(label.Handle(), WM_MOUSELEAVE, 0, 0);
   EXPECT_FALSE(label.IsLinkHover());
 
-  int clicks = 0;
-  label.OnClick = [&](TVqHTMLText&) { ++clicks; };
-  bool handle = false;
-  std::vector<std::u16string> seen;
-  label.OnLinkClick = [&](TVqHTMLText&, TQxBaseLink& link, bool& handled) {
-    EXPECT_FALSE(handled);
-    if (auto* ref = dynamic_cast<TQxLinkRef*>(&link)) {
-      seen.push_back(ref->Text);
-    }
-    handled = handle;
-  };
+  testing::TLinkClickLog log(label);
   for (const char16_t* word : {u"first", u"empty", u"plain"}) {
     LeftClick(label, CenterOf(label, word));
   }
-  EXPECT_EQ(clicks, 3);
-  EXPECT_EQ(seen, (std::vector<std::u16string>{u"first", u"empty"}));
+  EXPECT_EQ(log.Clicks, 3);
+  EXPECT_EQ(log.Seen, (std::vector<std::u16string>{u"first", u"empty"}));
   // A link without a target opens nothing.
   EXPECT_EQ(opened, (std::vector<std::u16string>{u"vornel-test:one"}));
 
-  handle = true;  // a handled click opens nothing
+  log.Handle = true;  // a handled click opens nothing
   LeftClick(label, CenterOf(label, u"first"));
-  handle = false;
+  log.Handle = false;
   label.SetAutoOpenLink(false);
   LeftClick(label, CenterOf(label, u"first"));
   EXPECT_EQ(opened.size(), 1u);

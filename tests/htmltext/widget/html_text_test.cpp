@@ -16,13 +16,14 @@
 #include "htmltext/widget/html_text.h"
 #include "htmltext/widget/qt_colors.h"
 #include "platform/text.h"
+#include "support/link_click_log.h"
 
 namespace vornel {
 namespace {
 
 // One application for the whole run, with Tahoma registered, so that every
 // measurement is the same on every machine.
-class TQtEnvironment : public testing::Environment {
+class TQtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     FApp = std::make_unique<QApplication>(FArgc, FArgv);
@@ -38,10 +39,10 @@ class TQtEnvironment : public testing::Environment {
   std::unique_ptr<QApplication> FApp;
 };
 
-[[maybe_unused]] testing::Environment* const kQtEnvironment =
-    testing::AddGlobalTestEnvironment(new TQtEnvironment);
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
 
-class HTMLTextTest : public testing::Test {
+class HTMLTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FWindow = std::make_unique<QWidget>();
@@ -293,32 +294,22 @@ TEST_F(HTMLTextTest, ClicksOnLinksAndSpoilers) {
   TVqHTMLText& label = Label(QRect(0, 0, 300, 60));
   label.SetLines({u"<A:vornel-test:one>first</A> <A>empty</A> plain", u"<SPOILER:s>More</SPOILER>",
                   u"<SDETAIL:s>Detail</SDETAIL>"});
-  int clicks = 0;
-  label.OnClick = [&](TVqHTMLText&) { ++clicks; };
-  bool handle = false;
-  std::vector<std::u16string> seen;
-  label.OnLinkClick = [&](TVqHTMLText&, TQxBaseLink& link, bool& handled) {
-    EXPECT_FALSE(handled);
-    if (auto* ref = dynamic_cast<TQxLinkRef*>(&link)) {
-      seen.push_back(ref->Text);
-    }
-    handled = handle;
-  };
+  testing::TLinkClickLog log(label);
 
   for (const char16_t* word : {u"first", u"empty", u"plain"}) {
     Move(label, CenterOf(label, word));
     Release(label, CenterOf(label, word), Qt::LeftButton);
   }
-  EXPECT_EQ(clicks, 3);
-  EXPECT_EQ(seen, (std::vector<std::u16string>{u"first", u"empty"}));
+  EXPECT_EQ(log.Clicks, 3);
+  EXPECT_EQ(log.Seen, (std::vector<std::u16string>{u"first", u"empty"}));
   ASSERT_EQ(sink.Opened.size(), 1u);  // a link without a target opens nothing
   EXPECT_EQ(sink.Opened[0], QUrl(QStringLiteral("vornel-test:one")));
 
-  handle = true;  // a handled click opens nothing
+  log.Handle = true;  // a handled click opens nothing
   Move(label, CenterOf(label, u"first"));
   Release(label, CenterOf(label, u"first"), Qt::LeftButton);
   EXPECT_EQ(sink.Opened.size(), 1u);
-  handle = false;
+  log.Handle = false;
   label.SetAutoOpenLink(false);
   Release(label, CenterOf(label, u"first"), Qt::LeftButton);
   EXPECT_EQ(sink.Opened.size(), 1u);
