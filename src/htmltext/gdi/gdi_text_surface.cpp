@@ -95,6 +95,21 @@ TTextExtent TGdiTextSurface::TextExtent(const TQxFont& font, std::u16string_view
   return {static_cast<int>(size.cx), entry.Height};
 }
 
+const std::vector<INT>& TGdiTextSurface::Advances(const TQxFont& font, std::u16string_view text) {
+  Select(Entry(font).Font.get());
+  const int length = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+  FAdvances.assign(static_cast<std::size_t>(length), 0);
+  SIZE size{};
+  if (length > 0 && GetTextExtentExPointW(FDC.Get(), reinterpret_cast<const wchar_t*>(text.data()),
+                                          length, 0, nullptr, FAdvances.data(), &size)) {
+    // The extents are from the start of the text; each unit's is what it adds.
+    for (int i = length - 1; i > 0; --i) {
+      FAdvances[i] -= FAdvances[i - 1];
+    }
+  }
+  return FAdvances;
+}
+
 int TGdiTextSurface::SpaceHeight(const TQxFont& font) {
   return Entry(font).Height;
 }

@@ -27,6 +27,10 @@ class TGdiTextSurface : public ITextSurface {
 
   // The GDI font of a label font, owned by the surface.
   HFONT Font(const TQxFont& font) { return Entry(font).Font.get(); }
+  // The advance of each UTF-16 unit of the text, as TextExtent measures it,
+  // for drawing the text exactly where the layout placed it: a font's drawn
+  // glyphs may advance otherwise (a face with bitmaps for small sizes).
+  const std::vector<INT>& Advances(const TQxFont& font, std::u16string_view text);
   // The logical height of a font of that many points (negative: a character
   // height), as CreateFontW takes it.
   int FontHeight(int points) const;
@@ -50,6 +54,7 @@ class TGdiTextSurface : public ITextSurface {
   TFontCache<TEntry> FFonts;
   HFONT FSelected = nullptr;  // the font selected into FDC for measuring
   HGDIOBJ FOriginalFont = nullptr;
+  std::vector<INT> FAdvances;  // the last Advances
 };
 
 }  // namespace vornel

@@ -162,11 +162,12 @@ void TVqHTMLText::PaintTo(HDC dc) {
     if (const auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get())) {
       TSelection selectFont(canvas, FSurface.Font(look.Font));
       SetTextColor(canvas, look.Font.Color);
-      const int length = static_cast<int>(std::min<std::size_t>(word->Text.size(), INT_MAX));
-      // Unclipped and without prefix processing.
+      const std::vector<INT>& advances = FSurface.Advances(look.Font, word->Text);
+      // Unclipped, without prefix processing, each glyph where the measuring
+      // put it.
       ExtTextOutW(canvas, rect.left, rect.top + ToPixel(word->YPos), 0, nullptr,
-                  reinterpret_cast<const wchar_t*>(word->Text.data()), static_cast<UINT>(length),
-                  nullptr);
+                  reinterpret_cast<const wchar_t*>(word->Text.data()),
+                  static_cast<UINT>(advances.size()), advances.empty() ? nullptr : advances.data());
     } else if (dynamic_cast<const TQxVisualItem_Image*>(item.get()) != nullptr ||
                dynamic_cast<const TQxVisualItem_ImageResource*>(item.get()) != nullptr) {
       // No image list and no picture resources on this system yet: the place
