@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/loopback_socket.h"
-#include "support/peer_side.h"
+#include "support/peer_paths.h"
 
 namespace vornel::test {
 

@@ -12,32 +12,14 @@
 #include <string>
 
 #include "platform/text.h"
+#include "support/peer_channel.h"
+#include "support/peer_paths.h"
 
 namespace vornel::test {
 
-// A path of the peers' side as this process opens it.
-inline std::string LocalPath(const std::string& peerPath) {
-  if (!peerPath.starts_with('/'))
-    return peerPath;
-  std::string local = "Z:" + peerPath;
-  for (char& c : local) {
-    if (c == '/')
-      c = '\\';
-  }
-  return local;
-}
-
-// The folder of the peer launcher (its port and the test CAs it made), as the
-// peers name it; the CTest fixture linux_peers sets it.
-inline std::string PeersFolder() {
-  const char* folder = std::getenv("VORNEL_LINUX_PEERS");
-  if (!folder)
-    throw std::runtime_error("VORNEL_LINUX_PEERS is not set (the fixture linux_peers)");
-  return folder;
-}
-
 // A fresh folder below the building system's /tmp for the test and its peers,
-// removed with the object.
+// removed with the object by the building system's rm (what the peers leave in
+// it, such as nginx's folders of another owner, included).
 class TPeerFolder {
  public:
   explicit TPeerFolder(const std::string& prefix) {
@@ -47,10 +29,7 @@ class TPeerFolder {
       FLocal = LocalPath(FPeer);
     } while (!std::filesystem::create_directory(FLocal));
   }
-  ~TPeerFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(FLocal, ignored);
-  }
+  ~TPeerFolder();
   TPeerFolder(const TPeerFolder&) = delete;
   TPeerFolder& operator=(const TPeerFolder&) = delete;
 
@@ -62,6 +41,16 @@ class TPeerFolder {
  private:
   std::string FPeer, FLocal;
 };
+
+inline TPeerFolder::~TPeerFolder() {
+  try {
+    TPeerChannel rm({"rm", "-rf", FPeer});
+    char end;
+    rm.Read(&end, 1, 20000);  // nothing comes before its end
+  } catch (const std::exception&) {
+    // The launcher has gone: the fixture's cleanup leaves /tmp as it is.
+  }
+}
 
 // For the C runtime's getenv and for the system's environment block, which
 // OpenSSL reads.

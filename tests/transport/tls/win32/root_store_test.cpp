@@ -51,10 +51,15 @@ class TRootStoreEntry {
                                                        CERT_STORE_ADD_REPLACE_EXISTING, &FCert))
       throw std::runtime_error("the ROOT store took no certificate: " +
                                std::to_string(::GetLastError()));
+    // Written through to the registry now, where every later opening of the
+    // store reads it.
+    Commit();
   }
   ~TRootStoreEntry() {
-    if (FCert)
+    if (FCert) {
       ::CertDeleteCertificateFromStore(FCert);  // frees the context too
+      Commit();
+    }
     if (FStore)
       ::CertCloseStore(FStore, 0);
   }
@@ -62,6 +67,8 @@ class TRootStoreEntry {
   TRootStoreEntry& operator=(const TRootStoreEntry&) = delete;
 
  private:
+  void Commit() { ::CertControlStore(FStore, 0, CERT_STORE_CTRL_COMMIT, nullptr); }
+
   HCERTSTORE FStore = nullptr;
   const CERT_CONTEXT* FCert = nullptr;
 };
