@@ -115,8 +115,7 @@ void TScriptedServer::Serve(int socket, const TConnectionScript& script) {
     }
   } else {
     loopback::EndSending(socket);
-    while (loopback::Readable(socket, 2000) &&
-           loopback::Receive(socket, block, sizeof block) > 0) {
+    while (loopback::Readable(socket, 2000) && loopback::Receive(socket, block, sizeof block) > 0) {
     }
   }
   loopback::Close(socket);

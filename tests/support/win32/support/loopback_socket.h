@@ -65,8 +65,7 @@ inline int Connect(std::uint16_t port) {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(port);
-  if (fd >= 0 &&
-      ::connect(Handle(fd), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+  if (fd >= 0 && ::connect(Handle(fd), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
     return fd;
   if (fd >= 0)
     Close(fd);

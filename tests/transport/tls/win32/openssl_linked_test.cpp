@@ -24,7 +24,7 @@ std::vector<std::pair<std::string, const void*>> Entries(const TNetOpenSSLEntrie
 #define VORNEL_LIST(lib, required, name) \
   list.emplace_back(#name, reinterpret_cast<const void*>(e.name));
 #define VORNEL_LIST_RENAMED(lib, required, name, older) VORNEL_LIST(lib, required, name)
-#define VORNEL_LIST_METHODS(prefix)  \
+#define VORNEL_LIST_METHODS(prefix)       \
   VORNEL_LIST(, , prefix##_method)        \
   VORNEL_LIST(, , prefix##_server_method) \
   VORNEL_LIST(, , prefix##_client_method)

@@ -45,8 +45,8 @@ class TRootStoreEntry {
     std::vector<BYTE> der(size);
     ::CryptStringToBinaryA(pem.data(), static_cast<DWORD>(pem.size()), CRYPT_STRING_BASE64HEADER,
                            der.data(), &size, nullptr, nullptr);
-    FStore = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER,
-                             L"ROOT");
+    FStore =
+        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"ROOT");
     if (!FStore || !::CertAddEncodedCertificateToStore(FStore, X509_ASN_ENCODING, der.data(), size,
                                                        CERT_STORE_ADD_REPLACE_EXISTING, &FCert))
       throw std::runtime_error("the ROOT store took no certificate: " +
