@@ -33,6 +33,9 @@ function(vornel_add_test name)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "env;${T_ENVIRONMENT}")
   endif()
   if(WIN32)
+    # Every test program is one whose imports the check windows.system_imports
+    # looks at.
+    set_property(GLOBAL APPEND PROPERTY VORNEL_WINDOWS_PROGRAMS ${name})
     # Under Wine: the program runs once with GoogleTest's own runner (one start of
     # Wine for all its cases), in the private prefix of the build.
     if(T_WINDOWS)

@@ -72,3 +72,8 @@ set(VORNEL_WINE_ENVIRONMENT WINEPREFIX=${VORNEL_WINEPREFIX} WINEDEBUG=-all
     WINEDLLOVERRIDES=mscoree,mshtml=)
 add_test(NAME wine.prefix COMMAND env ${VORNEL_WINE_ENVIRONMENT} sh -c "wineboot -i && wineserver -w")
 set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 600)
+
+# The folder of the peer launcher that the fixture linux_peers (tests/support)
+# starts on the building system, named to the test programs that need it.
+set(VORNEL_LINUX_PEERS ${CMAKE_BINARY_DIR}/linux-peers)
+set(VORNEL_LINUX_PEERS_ENV VORNEL_LINUX_PEERS=${VORNEL_LINUX_PEERS})

@@ -5,12 +5,14 @@
 // the leaf for localhost and 127.0.0.1 with its intermediate CA.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/peer_process.h"
+#include "support/peer_side.h"
 
 namespace vornel::test {
 
@@ -34,12 +36,12 @@ class TNginxServer {
 
   // True when nginx (and, for basic authentication, openssl) is installed and
   // nginx answered; tests skip otherwise.
-  bool Running() const { return FPid > 0; }
-  pid_t Pid() const { return FPid; }
+  bool Running() const { return FProcess != nullptr; }
+  // The files it serves and its own folder, as this process opens them.
   const std::string& Root() const { return FRoot; }
-  const std::string& Folder() const { return FFolder; }
-  // The root of the test CA.
-  std::string CAFile() const { return FFolder + "/ca.pem"; }
+  const std::string& Folder() const { return FFolder->Local(); }
+  // The root of the test CA (with TLS), as this process opens it.
+  const std::string& CAFile() const { return FCAFile; }
   // The root of a second test CA that signed nothing nginx sends.
   static std::string StrangerCAFile();
   std::uint16_t Port() const { return FPort; }
@@ -55,13 +57,12 @@ class TNginxServer {
   void WriteFile(const std::string& relativePath, const std::string& content) const;
 
  private:
-  bool MakeCertificates(const std::string& certificate);
-
-  std::string FFolder;
+  std::unique_ptr<TPeerFolder> FFolder;
   std::string FRoot;
+  std::string FCAFile;
   std::uint16_t FPort = 0;
   std::uint16_t FTLSPort = 0;
-  pid_t FPid = -1;
+  std::unique_ptr<TPeerProcess> FProcess;
 };
 
 }  // namespace vornel::test

@@ -1,8 +1,6 @@
 // The request cycle against a scripted loopback server: exact bytes in, exact
 // events and stream content out.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 #include "platform/memory_stream.h"
 #include "platform/text.h"
 #include "scripted_server.h"
+#include "support/temp_dir.h"
 #include "transport/io_handler_stack.h"
 #include "transport/net_exceptions.h"
 
@@ -39,22 +38,12 @@ std::string StreamText(TStream& s) {
 // stream the installer downloads into.
 class TTempFileStream {
  public:
-  TTempFileStream() {
-    char pattern[] = "/tmp/vornel-cycle-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    if (fd >= 0)
-      ::close(fd);
-    FPath = pattern;
-    FStream = std::make_unique<TFileStream>(FromUtf8(FPath), fmCreate);
-  }
-  ~TTempFileStream() {
-    FStream.reset();
-    ::unlink(FPath.c_str());
-  }
+  TTempFileStream() : FStream(std::make_unique<TFileStream>(FDir.Join("download"), fmCreate)) {}
+  ~TTempFileStream() { FStream.reset(); }
   TStream& Stream() { return *FStream; }
 
  private:
-  std::string FPath;
+  testing::TTempDir FDir;
   std::unique_ptr<TFileStream> FStream;
 };
 

@@ -1,28 +1,13 @@
 #include "scripted_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
+#include <cctype>
 #include <stdexcept>
+
+#include "support/loopback_socket.h"
 
 namespace vornel::test {
 
 namespace {
-
-bool SendAll(int socket, const std::string& bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0)
-      return false;
-    sent += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 std::size_t ContentLengthOf(const std::string& head) {
   std::string lower = head;
@@ -37,24 +22,17 @@ std::size_t ContentLengthOf(const std::string& head) {
 }  // namespace
 
 TScriptedServer::TScriptedServer(std::vector<TConnectionScript> connections) {
-  FListener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (FListener < 0 || bind(FListener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      listen(FListener, 16) != 0 ||
-      getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+  FListener = loopback::Listen();
+  if (FListener < 0)
     throw std::runtime_error("scripted server: no listener");
-  }
-  FPort = ntohs(address.sin_port);
+  FPort = loopback::LocalPort(FListener);
   FThread = std::thread([this, c = std::move(connections)]() mutable { Run(std::move(c)); });
 }
 
 TScriptedServer::~TScriptedServer() {
-  shutdown(FListener, SHUT_RDWR);
+  FStop = true;
   Finish();
-  close(FListener);
+  loopback::Close(FListener);
 }
 
 void TScriptedServer::Finish() {
@@ -74,7 +52,13 @@ std::vector<std::string> TScriptedServer::Requests() const {
 
 void TScriptedServer::Run(std::vector<TConnectionScript> connections) {
   for (const TConnectionScript& script : connections) {
-    const int client = accept(FListener, nullptr, nullptr);
+    // Waits in slices, so that the end of the object stops a script that still
+    // expects connections.
+    while (!loopback::Readable(FListener, 20)) {
+      if (FStop)
+        return;
+    }
+    const int client = loopback::Accept(FListener);
     if (client < 0)
       return;
     ++FAccepted;
@@ -86,14 +70,14 @@ bool TScriptedServer::ReadRequest(int socket, std::string& pending) {
   char block[4096];
   std::size_t end;
   while ((end = pending.find("\r\n\r\n")) == std::string::npos) {
-    const ssize_t n = recv(socket, block, sizeof block, 0);
+    const long n = loopback::Receive(socket, block, sizeof block);
     if (n <= 0)
       return false;
     pending.append(block, static_cast<std::size_t>(n));
   }
   const std::size_t total = end + 4 + ContentLengthOf(pending.substr(0, end + 2));
   while (pending.size() < total) {
-    const ssize_t n = recv(socket, block, sizeof block, 0);
+    const long n = loopback::Receive(socket, block, sizeof block);
     if (n <= 0)
       return false;
     pending.append(block, static_cast<std::size_t>(n));
@@ -114,11 +98,9 @@ void TScriptedServer::Serve(int socket, const TConnectionScript& script) {
       open = false;
       break;
     }
-    SendAll(socket, step.Reply);
+    loopback::SendAll(socket, step.Reply);
     if (step.After == TScriptStep::Reset) {
-      linger hard{1, 0};
-      setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-      close(socket);
+      loopback::Reset(socket);
       return;
     }
     if (step.After == TScriptStep::Close) {
@@ -127,18 +109,16 @@ void TScriptedServer::Serve(int socket, const TConnectionScript& script) {
     }
   }
   // Keep the connection until the client lets it go.
+  char block[4096];
   if (open) {
-    char block[4096];
-    while (recv(socket, block, sizeof block, 0) > 0) {
+    while (loopback::Receive(socket, block, sizeof block) > 0) {
     }
   } else {
-    shutdown(socket, SHUT_WR);
-    pollfd wait{socket, POLLIN, 0};
-    char block[4096];
-    while (poll(&wait, 1, 2000) > 0 && recv(socket, block, sizeof block, 0) > 0) {
+    loopback::EndSending(socket);
+    while (loopback::Readable(socket, 2000) && loopback::Receive(socket, block, sizeof block) > 0) {
     }
   }
-  close(socket);
+  loopback::Close(socket);
 }
 
 std::string Reply(const std::string& statusLine, const std::vector<std::string>& headers,

@@ -44,6 +44,7 @@ class TScriptedServer {
 
   int FListener = -1;
   std::uint16_t FPort = 0;
+  std::atomic<bool> FStop{false};
   std::atomic<int> FAccepted{0};
   mutable std::mutex FLock;
   std::vector<std::string> FRequests;

@@ -1,7 +1,6 @@
 // Bodies over TLS against a scripted HTTPS peer: how the end of the connection
 // counts when a body is still owed, and a cancel that stays quiet.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <memory>
@@ -9,6 +8,7 @@
 
 #include "http/custom_http.h"
 #include "platform/memory_stream.h"
+#include "support/peer_side.h"
 #include "tls_test_support.h"
 #include "transport/net_exceptions.h"
 #include "transport/tls/ssl_io_handler.h"
@@ -28,8 +28,8 @@ class TlsBody : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     Pki = new TTestPki();
-    ::setenv("SSL_CERT_FILE", Pki->CA().c_str(), 1);
-    ::unsetenv("SSL_CERT_DIR");
+    test::SetEnvironment("SSL_CERT_FILE", Pki->CA());
+    test::UnsetEnvironment("SSL_CERT_DIR");
   }
   static void TearDownTestSuite() {
     delete Pki;
@@ -45,11 +45,10 @@ class TlsBody : public ::testing::Test {
   // A peer that answers one request with reply and ends the connection as end
   // says ("notify" or "tcpclose").
   std::unique_ptr<TPeerProcess> Peer(const std::string& reply, const std::string& end) {
-    const std::string file = Pki->Dir() + "/reply";
-    std::ofstream(file, std::ios::binary) << reply;
-    auto peer = std::make_unique<TPeerProcess>(
-        std::vector<std::string>{"python3", VORNEL_HTTP_TEST_DIR "/tls_reply_server.py",
-                                 Pki->Cert("server"), Pki->Key("server"), file, end});
+    std::ofstream(Folder.Local() + "/reply", std::ios::binary) << reply;
+    auto peer = std::make_unique<TPeerProcess>(std::vector<std::string>{
+        "python3", VORNEL_HTTP_TEST_DIR "/tls_reply_server.py", Pki->Cert("server"),
+        Pki->Key("server"), Folder.Peer() + "/reply", end});
     Port = AnnouncedPort(*peer);
     return peer;
   }
@@ -59,6 +58,7 @@ class TlsBody : public ::testing::Test {
   }
 
   static TTestPki* Pki;
+  test::TPeerFolder Folder{"tls-body"};
   TNetHTTP Http;
   std::uint16_t Port = 0;
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "http/custom_http.h"
+#include "netget_process.h"
 #include "netget_tls.h"
 #include "platform/file_stream.h"
 #include "platform/text.h"
@@ -78,6 +79,7 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareProcess();
   bool insecure = false, verbose = false, head = false;
   TNetHTTP http;
   std::vector<std::int16_t> ignore;

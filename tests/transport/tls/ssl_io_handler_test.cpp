@@ -2,12 +2,7 @@
 // Python peer, with a test CA made at test time.
 #include "transport/tls/ssl_io_handler.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -16,6 +11,8 @@
 
 #include "platform/memory_stream.h"
 #include "platform/text.h"
+#include "support/loopback_socket.h"
+#include "support/peer_side.h"
 #include "tls_test_support.h"
 #include "transport/anti_freeze.h"
 #include "transport/net_exceptions.h"
@@ -38,8 +35,8 @@ class SSLIOHandler : public ::testing::Test {
   static void SetUpTestSuite() {
     Pki = new TTestPki();
     // OpenSSL's default trust store is the test CA.
-    ::setenv("SSL_CERT_FILE", Pki->CA().c_str(), 1);
-    ::unsetenv("SSL_CERT_DIR");
+    test::SetEnvironment("SSL_CERT_FILE", Pki->CA());
+    test::UnsetEnvironment("SSL_CERT_DIR");
   }
   static void TearDownTestSuite() {
     delete Pki;
@@ -297,18 +294,12 @@ TEST_F(SSLIOHandler, Tls10MethodStillBuildsATls10Context) {
 // connect succeeds and the handshake waits for the server's hello.
 class TSilentListener {
  public:
-  TSilentListener() : FFd(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (FFd < 0 || ::bind(FFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(FFd, 4) != 0 ||
-        ::getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+  TSilentListener() : FFd(test::loopback::Listen(4)) {
+    if (FFd < 0)
       throw std::runtime_error("listener");
-    FPort = ntohs(address.sin_port);
+    FPort = test::loopback::LocalPort(FFd);
   }
-  ~TSilentListener() { ::close(FFd); }
+  ~TSilentListener() { test::loopback::Close(FFd); }
   TSilentListener(const TSilentListener&) = delete;
   TSilentListener& operator=(const TSilentListener&) = delete;
   std::uint16_t Port() const { return FPort; }

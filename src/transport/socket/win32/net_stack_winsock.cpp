@@ -130,12 +130,16 @@ std::u16string TNetStackWinSock::HostByName(const std::u16string& hostName,
   return ip;
 }
 
+// Every socket is made overlapped, as socket() makes them, whatever the handle
+// asks: the receive and send time-outs (SO_RCVTIMEO, SO_SNDTIMEO) that bound
+// blocking calls take effect on overlapped sockets only, and without them a
+// peer that stops sending would keep a blocking receive waiting for ever.
+// Blocking calls behave the same on both kinds.
 TNetStackSocketHandle TNetStackWinSock::NewSocketHandle(int socketType, int protocol,
-                                                        TNetIPVersion ipVersion, bool overlapped) {
+                                                        TNetIPVersion ipVersion, bool) {
   const int type = socketType == Net_SOCK_DGRAM ? SOCK_DGRAM : SOCK_STREAM;
-  const SOCKET handle =
-      WSASocketW(Family(ipVersion), type, protocol, nullptr, 0,
-                 WSA_FLAG_NO_HANDLE_INHERIT | (overlapped ? WSA_FLAG_OVERLAPPED : 0));
+  const SOCKET handle = WSASocketW(Family(ipVersion), type, protocol, nullptr, 0,
+                                   WSA_FLAG_NO_HANDLE_INHERIT | WSA_FLAG_OVERLAPPED);
   if (handle == INVALID_SOCKET)
     RaiseLastSocketError();
   return static_cast<TNetStackSocketHandle>(static_cast<std::intptr_t>(handle));
