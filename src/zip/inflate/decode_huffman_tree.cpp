@@ -101,15 +101,25 @@ const char16_t* IncompleteMessage(TArDfCodeKind kind) {
   return u"incomplete distance code in dynamic block [InflateDynamicBlock]";
 }
 
-// The next code of a length, both in bit-reversed form: adds one at the code's
-// first bit (the top of the reversed value) and carries downwards.
-inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
-  unsigned bit = 1u << (length - 1);
-  while (reversed & bit) {
-    reversed ^= bit;
-    bit >>= 1;
+// The bytes with their bits in reverse order.
+constexpr std::array<std::uint8_t, 256> MakeReversedBytes() {
+  std::array<std::uint8_t, 256> reversed{};
+  for (unsigned b = 0; b < 256; ++b) {
+    unsigned r = 0;
+    for (unsigned bit = 0; bit < 8; ++bit)
+      r |= ((b >> bit) & 1u) << (7 - bit);
+    reversed[b] = static_cast<std::uint8_t>(r);
   }
-  return reversed | bit;
+  return reversed;
+}
+
+constexpr std::array<std::uint8_t, 256> kReversedBytes = MakeReversedBytes();
+
+// A code of length bits (1 to 15), bit-reversed.
+inline unsigned Reversed(unsigned code, unsigned length) {
+  const unsigned both = (static_cast<unsigned>(kReversedBytes[code & 0xFF]) << 8) |
+                        kReversedBytes[(code >> 8) & 0xFF];
+  return both >> (16 - length);
 }
 
 }  // namespace
@@ -117,23 +127,28 @@ inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
 void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind,
                                    bool deflate64) {
   // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
-  // what the code allows. Neighbours often share a length: four counters per length
-  // keep the increments of one from waiting on the store of the one before.
+  // what the code allows. The symbols are counted, and later placed, in four
+  // quarters at once, each with counters of its own: neighbours often share a
+  // length, and one set of counters would make each increment wait on the store of
+  // the one before.
+  const unsigned quarter = count / 4;
+  const std::uint8_t* const q1 = lengths + quarter;
+  const std::uint8_t* const q2 = q1 + quarter;
+  const std::uint8_t* const q3 = q2 + quarter;  // the last quarter runs to count
   std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> counts{};
-  unsigned i = 0;
-  for (; i + 4 <= count; i += 4) {
+  for (unsigned i = 0; i < quarter; ++i) {
     ++counts[0][lengths[i]];
-    ++counts[1][lengths[i + 1]];
-    ++counts[2][lengths[i + 2]];
-    ++counts[3][lengths[i + 3]];
+    ++counts[1][q1[i]];
+    ++counts[2][q2[i]];
+    ++counts[3][q3[i]];
   }
-  for (; i < count; ++i)
-    ++counts[0][lengths[i]];
+  for (unsigned i = 4 * quarter; i < count; ++i)
+    ++counts[3][lengths[i]];
   std::array<unsigned, kArDfMaxCodeLength + 1> perLength{};
   FMaxCodeLen = 0;
   for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
     perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
-    if (perLength[len] != 0)
+    if (perLength[len] != 0 && len != 0)
       FMaxCodeLen = len;
   }
 
@@ -154,28 +169,44 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
   const unsigned rootBits = FRootBits;
   const unsigned rootSize = 1u << rootBits;
 
-  // The symbols in canonical order (by length, then by symbol) with their codes,
-  // bit-reversed since codes arrive least significant bit first. Going from one
-  // length to the next appends a zero to the canonical code, which leaves its
-  // reversed value as it is.
-  std::array<unsigned, kArDfMaxCodeLength + 2> start{};
-  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len)
-    start[len + 1] = start[len] + perLength[len];
-  std::array<std::uint16_t, 320> sorted;
-  for (unsigned s = 0; s < count; ++s) {
-    if (lengths[s] != 0)
-      sorted[start[lengths[s]]++] = static_cast<std::uint16_t>(s);
+  // The symbols in canonical order (by length, then by symbol), after those of
+  // length 0, which are left out. Each quarter places its symbols of a length after
+  // those of the quarters before it.
+  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> place;
+  {
+    unsigned at = 0;
+    for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+      for (unsigned q = 0; q < 4; ++q) {
+        place[q][len] = at;
+        at += counts[q][len];
+      }
+    }
   }
-  const unsigned coded = start[kArDfMaxCodeLength];
+  std::array<std::uint16_t, 320> sorted;
+  for (unsigned i = 0; i < quarter; ++i) {
+    sorted[place[0][lengths[i]]++] = static_cast<std::uint16_t>(i);
+    sorted[place[1][q1[i]]++] = static_cast<std::uint16_t>(quarter + i);
+    sorted[place[2][q2[i]]++] = static_cast<std::uint16_t>(2 * quarter + i);
+    sorted[place[3][q3[i]]++] = static_cast<std::uint16_t>(3 * quarter + i);
+  }
+  for (unsigned i = 4 * quarter; i < count; ++i)
+    sorted[place[3][lengths[i]]++] = static_cast<std::uint16_t>(i);
+  const std::uint16_t* const canonical = sorted.data() + perLength[0];
+  const unsigned coded = count - perLength[0];
+
+  // Their codes, bit-reversed since codes arrive least significant bit first: the
+  // first code of a length follows the last of the shorter ones with a zero
+  // appended, and the codes of a length count up from it.
   std::array<std::uint16_t, 320> reversed;
   {
     unsigned code = 0;
     unsigned k = 0;
     for (unsigned len = 1; len <= FMaxCodeLen; ++len) {
-      for (unsigned n = perLength[len]; n > 0; --n) {
-        reversed[k++] = static_cast<std::uint16_t>(code);
-        code = NextReversedCode(code, len);
-      }
+      code <<= 1;
+      for (unsigned n = 0; n < perLength[len]; ++n)
+        reversed[k + n] = static_cast<std::uint16_t>(Reversed(code + n, len));
+      code += perLength[len];
+      k += perLength[len];
     }
   }
   unsigned firstLong = 0;  // the first symbol in canonical order longer than the root
@@ -191,7 +222,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     unsigned last = k;
     while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
       ++last;
-    total += 1u << (lengths[sorted[last]] - rootBits);
+    total += 1u << (lengths[canonical[last]] - rootBits);
     k = last + 1;
   }
   // Bounded by kMaxTableEntries for every code the checks above let through.
@@ -212,7 +243,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
       size *= 2;
     }
     for (unsigned n = perLength[len]; n > 0; --n, ++k)
-      table[reversed[k]] = AddCode(symbols[sorted[k]], len);
+      table[reversed[k]] = AddCode(symbols[canonical[k]], len);
   }
 
   // The second-level tables, laid out after the root in prefix order.
@@ -222,13 +253,13 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     unsigned last = k;
     while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
       ++last;
-    const unsigned tableBits = lengths[sorted[last]] - rootBits;
+    const unsigned tableBits = lengths[canonical[last]] - rootBits;
     const unsigned size = 1u << tableBits;
     table[prefix] = MakeLink(next, tableBits, rootBits);
     std::uint32_t* const sub = table + next;
     for (; k <= last; ++k) {
-      const unsigned subLen = lengths[sorted[k]] - rootBits;
-      const std::uint32_t entry = AddCode(symbols[sorted[k]], subLen);
+      const unsigned subLen = lengths[canonical[k]] - rootBits;
+      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen);
       for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
         sub[i] = entry;
     }
