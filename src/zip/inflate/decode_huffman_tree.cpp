@@ -33,7 +33,8 @@ constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
   switch (kind) {
     case ckCodeLengths:
-      return MakeEntry(symbol, 0, 0);
+      // The repeat symbols carry their count's extra bits.
+      return MakeEntry(symbol, 0, symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
     case ckLiteralLength:
       if (symbol < 256)
         return MakeEntry(symbol, kLiteral, 0);

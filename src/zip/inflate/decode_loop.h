@@ -169,7 +169,12 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   const char16_t* error = nullptr;
   refill();
   std::uint32_t entry = litTable[bits & litMask];
-  while (out < outLimit && next <= inputLimit) {
+  for (;;) {
+    // Two tests, each a branch that is almost never taken.
+    if (out >= outLimit) [[unlikely]]
+      break;
+    if (next > inputLimit) [[unlikely]]
+      break;
     refill();
     if (entry & kLink) {
       if (shortOf(litRoot)) {
