@@ -108,18 +108,23 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 //   a shift, or beyond the end of the input). A refill ORs in the word at next and
 //   so changes no bit below count.
 // - entry is the literal/length table's root entry for the low bits, looked up
-//   while at least the root's bits were held (or, at the end of the input, with the
-//   zeros beyond it, as every peek there sees them): a refill leaves it valid.
+//   while at least the root's bits were real (or, at the end of the input, with the
+//   zeros beyond it, as every peek there sees them): a refill leaves it valid. Real
+//   are the held bits and, unchecked, all 64 bits that a refill leaves in bits (it
+//   loads a whole word), less those shifted out since.
 // - out < outLimit (the window's stop point), so that the round's output (three
 //   literals or one match, copied in words) fits the buffer; every byte from the
 //   buffer's start to out is output, and a distance up to out - window is valid.
-// - At least 11 bits are held, or, checked, all that the input has left. The refill
-//   that begins the round brings them to at least 56: enough for three literal
-//   codes (up to 15 bits for the first, 11 for the others, which come from the root)
-//   or for a length (code and extra bits: at most 20, in deflate64 31); a second
-//   refill before the distance (at most 29 bits) leaves at least 27 for the next
-//   round. Lookups come before the refills, so that these stay off the chain from
-//   one symbol's bits to the next.
+// - The refill that begins the round brings the held bits to at least 56, or,
+//   checked, to all that the input has left: enough for three literal codes (up to
+//   15 bits for the first, 11 for the others, which come from the root) or for a
+//   length (code and extra bits: at most 20, in deflate64 31). In deflate64, and
+//   checked, a second refill before the distance (at most 29 bits) leaves at least
+//   27 for the next round. In deflate, unchecked, a length and a distance (at most
+//   28) take at most 48 of the 64 real bits, so the next root lookup still reads 16
+//   real ones while the count may say 8; the next round's refill restores it.
+//   Lookups come before the refills, so that these stay off the chain from one
+//   symbol's bits to the next.
 // - Unchecked: at least kFastInputMargin bytes from next on, which the round's
 //   refills (at most two, each reading 8 bytes and advancing at most 7) stay within.
 // - Checked (the input has ended): a refill never goes past the end, so count is
@@ -229,7 +234,8 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     const std::size_t length =
         Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
     entry = distTable[bits & distMask];
-    refill();
+    if constexpr (Deflate64 || Checked)
+      refill();
     if (entry & kLink) {
       if (shortOf(distRoot)) {
         error = kNoMoreData;
