@@ -31,18 +31,25 @@ inline constexpr const char16_t* kTooFarBack =
 // The unchecked loop runs while this many input bytes are buffered.
 constexpr std::size_t kFastInputMargin = 32;
 
-// The same in one instruction, for the loop's BMI2 variant only: the intrinsic
-// would need the whole header compiled for BMI2.
+// The extra bits of a length or distance step, read from the bits as they were
+// before the step: those above the code, up to the consumed bits. The BMI2 variant
+// takes both counts from the entry itself, in one instruction each: BZHI reads
+// the low byte of its index, the consumed bits, and SHRX the low six bits of its
+// count, which above the entry's code bits holds the literal and link flags, both
+// clear in such an entry. (The intrinsics would need the whole header compiled
+// for BMI2.)
 template <bool Bmi2>
-[[gnu::always_inline]] inline std::uint64_t LowBitsIn(std::uint64_t bits, unsigned n) {
+[[gnu::always_inline]] inline std::size_t ExtraBitsValue(std::uint64_t bits, std::uint32_t entry) {
 #if defined(__x86_64__)
   if constexpr (Bmi2) {
     std::uint64_t low;
-    asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{n}));
-    return low;
+    std::uint64_t value;
+    asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{entry}));
+    asm("shrx %q2, %1, %0" : "=r"(value) : "r"(low), "r"(std::uint64_t{entry >> 8}));
+    return value;
   }
 #endif
-  return bits & ((std::uint64_t{1} << n) - 1);
+  return (bits & ((std::uint64_t{1} << TotalBits(entry)) - 1)) >> CodeBits(entry);
 }
 
 inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
@@ -252,8 +259,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     }
     std::uint64_t saved = bits;
     consume(TotalBits(entry));
-    const std::size_t length =
-        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
+    const std::size_t length = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     entry = distTable[bits & distMask];
     if constexpr (Deflate64 || Checked)
       refill();
@@ -275,8 +281,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     }
     saved = bits;
     consume(TotalBits(entry));
-    const std::size_t distance =
-        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
+    const std::size_t distance = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     if (distance > static_cast<std::size_t>(out - window)) {
       error = kTooFarBack;
       break;
