@@ -57,27 +57,12 @@ inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
 }
 
 // Copies a match of length bytes from distance bytes back. Copies run in words and
-// may write up to 48 bytes past the start or 15 past the end; the window keeps room
+// may write up to 40 bytes past the start or 15 past the end; the window keeps room
 // for that. A word never reads bytes that the same word writes.
 inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
   std::uint8_t* const end = dst + length;
-  if (distance >= 16) {
-    // Most matches: three 16-byte words without a test cover lengths up to 48.
-    const std::uint8_t* src = dst - distance;
-    std::memcpy(dst, src, 16);
-    std::memcpy(dst + 16, src + 16, 16);
-    std::memcpy(dst + 32, src + 32, 16);
-    if (length > 48) {
-      dst += 48;
-      src += 48;
-      do {
-        std::memcpy(dst, src, 16);
-        dst += 16;
-        src += 16;
-      } while (dst < end);
-    }
-  } else if (distance >= 8) {
-    // Five words without a test cover lengths up to 40.
+  if (distance >= 8) {
+    // Most matches: five words without a test cover lengths up to 40.
     const std::uint8_t* src = dst - distance;
     std::memcpy(dst, src, 8);
     std::memcpy(dst + 8, src + 8, 8);
