@@ -128,28 +128,28 @@ inline unsigned Reversed(unsigned code, unsigned length) {
 void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind,
                                    bool deflate64) {
   // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
-  // what the code allows. The symbols are counted, and later placed, in four
-  // quarters at once, each with counters of its own: neighbours often share a
-  // length, and one set of counters would make each increment wait on the store of
-  // the one before.
-  const unsigned quarter = count / 4;
-  const std::uint8_t* const q1 = lengths + quarter;
-  const std::uint8_t* const q2 = q1 + quarter;
-  const std::uint8_t* const q3 = q2 + quarter;  // the last quarter runs to count
-  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> counts{};
-  for (unsigned i = 0; i < quarter; ++i) {
-    ++counts[0][lengths[i]];
-    ++counts[1][q1[i]];
-    ++counts[2][q2[i]];
-    ++counts[3][q3[i]];
+  // what the code allows. The symbols are counted, and later placed, in kParts
+  // parts at once, each with counters of its own: neighbours often share a length,
+  // and one set of counters would make each increment wait on the store of the
+  // one before.
+  constexpr unsigned kParts = 8;
+  const unsigned part = count / kParts;  // the last part runs to count
+  using PerLength = std::array<unsigned, kArDfMaxCodeLength + 1>;
+  std::array<PerLength, kParts> counts{};
+  for (unsigned i = 0; i < part; ++i) {
+    for (unsigned p = 0; p < kParts; ++p)
+      ++counts[p][lengths[p * part + i]];
   }
-  for (unsigned i = 4 * quarter; i < count; ++i)
-    ++counts[3][lengths[i]];
-  std::array<unsigned, kArDfMaxCodeLength + 1> perLength{};
+  for (unsigned i = kParts * part; i < count; ++i)
+    ++counts[kParts - 1][lengths[i]];
+  PerLength perLength{};
+  for (unsigned p = 0; p < kParts; ++p) {
+    for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len)
+      perLength[len] += counts[p][len];
+  }
   FMaxCodeLen = 0;
-  for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
-    perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
-    if (perLength[len] != 0 && len != 0)
+  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len) {
+    if (perLength[len] != 0)
       FMaxCodeLen = len;
   }
 
@@ -171,27 +171,32 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
   const unsigned rootSize = 1u << rootBits;
 
   // The symbols in canonical order (by length, then by symbol), after those of
-  // length 0, which are left out. Each quarter places its symbols of a length after
-  // those of the quarters before it.
-  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> place;
+  // length 0, which are left out. Each part places its symbols of a length after
+  // those of the parts before it.
+  std::array<PerLength, kParts> place;
   {
+    PerLength start;
     unsigned at = 0;
     for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
-      for (unsigned q = 0; q < 4; ++q) {
-        place[q][len] = at;
-        at += counts[q][len];
+      start[len] = at;
+      at += perLength[len];
+    }
+    for (unsigned p = 0; p < kParts; ++p) {
+      for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+        place[p][len] = start[len];
+        start[len] += counts[p][len];
       }
     }
   }
   std::array<std::uint16_t, 320> sorted;
-  for (unsigned i = 0; i < quarter; ++i) {
-    sorted[place[0][lengths[i]]++] = static_cast<std::uint16_t>(i);
-    sorted[place[1][q1[i]]++] = static_cast<std::uint16_t>(quarter + i);
-    sorted[place[2][q2[i]]++] = static_cast<std::uint16_t>(2 * quarter + i);
-    sorted[place[3][q3[i]]++] = static_cast<std::uint16_t>(3 * quarter + i);
+  for (unsigned i = 0; i < part; ++i) {
+    for (unsigned p = 0; p < kParts; ++p) {
+      const unsigned symbol = p * part + i;
+      sorted[place[p][lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+    }
   }
-  for (unsigned i = 4 * quarter; i < count; ++i)
-    sorted[place[3][lengths[i]]++] = static_cast<std::uint16_t>(i);
+  for (unsigned i = kParts * part; i < count; ++i)
+    sorted[place[kParts - 1][lengths[i]]++] = static_cast<std::uint16_t>(i);
   const std::uint16_t* const canonical = sorted.data() + perLength[0];
   const unsigned coded = count - perLength[0];
 

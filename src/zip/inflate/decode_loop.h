@@ -72,11 +72,20 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
     if (length > 40) {
       dst += 40;
       src += 40;
-      do {
-        std::memcpy(dst, src, 8);
-        dst += 8;
-        src += 8;
-      } while (dst < end);
+      if (distance >= 16) {
+        // Long matches from farther back go on in 16-byte words.
+        do {
+          std::memcpy(dst, src, 16);
+          dst += 16;
+          src += 16;
+        } while (dst < end);
+      } else {
+        do {
+          std::memcpy(dst, src, 8);
+          dst += 8;
+          src += 8;
+        } while (dst < end);
+      }
     }
   } else if (distance == 1) {
     const std::uint64_t word = 0x0101010101010101ull * dst[-1];
