@@ -57,21 +57,20 @@ inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
 }
 
 // Copies a match of length bytes from distance bytes back. Copies run in words and
-// may write up to 40 bytes past the start or 15 past the end; the window keeps room
+// may write up to 32 bytes past the start or 15 past the end; the window keeps room
 // for that. A word never reads bytes that the same word writes.
 inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
   std::uint8_t* const end = dst + length;
   if (distance >= 8) {
-    // Most matches: five words without a test cover lengths up to 40.
+    // Most matches: four words without a test cover lengths up to 32.
     const std::uint8_t* src = dst - distance;
     std::memcpy(dst, src, 8);
     std::memcpy(dst + 8, src + 8, 8);
     std::memcpy(dst + 16, src + 16, 8);
     std::memcpy(dst + 24, src + 24, 8);
-    std::memcpy(dst + 32, src + 32, 8);
-    if (length > 40) {
-      dst += 40;
-      src += 40;
+    if (length > 32) {
+      dst += 32;
+      src += 32;
       if (distance >= 16) {
         // Long matches from farther back go on in 16-byte words.
         do {
