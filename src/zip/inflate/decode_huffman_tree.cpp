@@ -33,7 +33,8 @@ constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
   switch (kind) {
     case ckCodeLengths:
-      return MakeEntry(symbol, 0, 0);
+      // The repeat symbols carry their count's extra bits.
+      return MakeEntry(symbol, 0, symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
     case ckLiteralLength:
       if (symbol < 256)
         return MakeEntry(symbol, kLiteral, 0);
@@ -101,15 +102,25 @@ const char16_t* IncompleteMessage(TArDfCodeKind kind) {
   return u"incomplete distance code in dynamic block [InflateDynamicBlock]";
 }
 
-// The next code of a length, both in bit-reversed form: adds one at the code's
-// first bit (the top of the reversed value) and carries downwards.
-inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
-  unsigned bit = 1u << (length - 1);
-  while (reversed & bit) {
-    reversed ^= bit;
-    bit >>= 1;
+// The bytes with their bits in reverse order.
+constexpr std::array<std::uint8_t, 256> MakeReversedBytes() {
+  std::array<std::uint8_t, 256> reversed{};
+  for (unsigned b = 0; b < 256; ++b) {
+    unsigned r = 0;
+    for (unsigned bit = 0; bit < 8; ++bit)
+      r |= ((b >> bit) & 1u) << (7 - bit);
+    reversed[b] = static_cast<std::uint8_t>(r);
   }
-  return reversed | bit;
+  return reversed;
+}
+
+constexpr std::array<std::uint8_t, 256> kReversedBytes = MakeReversedBytes();
+
+// A code of length bits (1 to 15), bit-reversed.
+inline unsigned Reversed(unsigned code, unsigned length) {
+  const unsigned both = (static_cast<unsigned>(kReversedBytes[code & 0xFF]) << 8) |
+                        kReversedBytes[(code >> 8) & 0xFF];
+  return both >> (16 - length);
 }
 
 }  // namespace
@@ -117,22 +128,27 @@ inline unsigned NextReversedCode(unsigned reversed, unsigned length) {
 void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, TArDfCodeKind kind,
                                    bool deflate64) {
   // Lengths come from 3-bit fields or from symbols 0..15, so they never exceed
-  // what the code allows. Neighbours often share a length: four counters per length
-  // keep the increments of one from waiting on the store of the one before.
-  std::array<std::array<unsigned, kArDfMaxCodeLength + 1>, 4> counts{};
-  unsigned i = 0;
-  for (; i + 4 <= count; i += 4) {
-    ++counts[0][lengths[i]];
-    ++counts[1][lengths[i + 1]];
-    ++counts[2][lengths[i + 2]];
-    ++counts[3][lengths[i + 3]];
+  // what the code allows. The symbols are counted, and later placed, in kParts
+  // parts at once, each with counters of its own: neighbours often share a length,
+  // and one set of counters would make each increment wait on the store of the
+  // one before.
+  constexpr unsigned kParts = 8;
+  const unsigned part = count / kParts;  // the last part runs to count
+  using PerLength = std::array<unsigned, kArDfMaxCodeLength + 1>;
+  std::array<PerLength, kParts> counts{};
+  for (unsigned i = 0; i < part; ++i) {
+    for (unsigned p = 0; p < kParts; ++p)
+      ++counts[p][lengths[p * part + i]];
   }
-  for (; i < count; ++i)
-    ++counts[0][lengths[i]];
-  std::array<unsigned, kArDfMaxCodeLength + 1> perLength{};
+  for (unsigned i = kParts * part; i < count; ++i)
+    ++counts[kParts - 1][lengths[i]];
+  PerLength perLength{};
+  for (unsigned p = 0; p < kParts; ++p) {
+    for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len)
+      perLength[len] += counts[p][len];
+  }
   FMaxCodeLen = 0;
-  for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
-    perLength[len] = counts[0][len] + counts[1][len] + counts[2][len] + counts[3][len];
+  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len) {
     if (perLength[len] != 0)
       FMaxCodeLen = len;
   }
@@ -154,28 +170,49 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
   const unsigned rootBits = FRootBits;
   const unsigned rootSize = 1u << rootBits;
 
-  // The symbols in canonical order (by length, then by symbol) with their codes,
-  // bit-reversed since codes arrive least significant bit first. Going from one
-  // length to the next appends a zero to the canonical code, which leaves its
-  // reversed value as it is.
-  std::array<unsigned, kArDfMaxCodeLength + 2> start{};
-  for (unsigned len = 1; len <= kArDfMaxCodeLength; ++len)
-    start[len + 1] = start[len] + perLength[len];
-  std::array<std::uint16_t, 320> sorted;
-  for (unsigned s = 0; s < count; ++s) {
-    if (lengths[s] != 0)
-      sorted[start[lengths[s]]++] = static_cast<std::uint16_t>(s);
+  // The symbols in canonical order (by length, then by symbol), after those of
+  // length 0, which are left out. Each part places its symbols of a length after
+  // those of the parts before it.
+  std::array<PerLength, kParts> place;
+  {
+    PerLength start;
+    unsigned at = 0;
+    for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+      start[len] = at;
+      at += perLength[len];
+    }
+    for (unsigned p = 0; p < kParts; ++p) {
+      for (unsigned len = 0; len <= kArDfMaxCodeLength; ++len) {
+        place[p][len] = start[len];
+        start[len] += counts[p][len];
+      }
+    }
   }
-  const unsigned coded = start[kArDfMaxCodeLength];
+  std::array<std::uint16_t, 320> sorted;
+  for (unsigned i = 0; i < part; ++i) {
+    for (unsigned p = 0; p < kParts; ++p) {
+      const unsigned symbol = p * part + i;
+      sorted[place[p][lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+    }
+  }
+  for (unsigned i = kParts * part; i < count; ++i)
+    sorted[place[kParts - 1][lengths[i]]++] = static_cast<std::uint16_t>(i);
+  const std::uint16_t* const canonical = sorted.data() + perLength[0];
+  const unsigned coded = count - perLength[0];
+
+  // Their codes, bit-reversed since codes arrive least significant bit first: the
+  // first code of a length follows the last of the shorter ones with a zero
+  // appended, and the codes of a length count up from it.
   std::array<std::uint16_t, 320> reversed;
   {
     unsigned code = 0;
     unsigned k = 0;
     for (unsigned len = 1; len <= FMaxCodeLen; ++len) {
-      for (unsigned n = perLength[len]; n > 0; --n) {
-        reversed[k++] = static_cast<std::uint16_t>(code);
-        code = NextReversedCode(code, len);
-      }
+      code <<= 1;
+      for (unsigned n = 0; n < perLength[len]; ++n)
+        reversed[k + n] = static_cast<std::uint16_t>(Reversed(code + n, len));
+      code += perLength[len];
+      k += perLength[len];
     }
   }
   unsigned firstLong = 0;  // the first symbol in canonical order longer than the root
@@ -191,7 +228,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     unsigned last = k;
     while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
       ++last;
-    total += 1u << (lengths[sorted[last]] - rootBits);
+    total += 1u << (lengths[canonical[last]] - rootBits);
     k = last + 1;
   }
   // Bounded by kMaxTableEntries for every code the checks above let through.
@@ -212,7 +249,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
       size *= 2;
     }
     for (unsigned n = perLength[len]; n > 0; --n, ++k)
-      table[reversed[k]] = AddCode(symbols[sorted[k]], len);
+      table[reversed[k]] = AddCode(symbols[canonical[k]], len);
   }
 
   // The second-level tables, laid out after the root in prefix order.
@@ -222,13 +259,13 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     unsigned last = k;
     while (last + 1 < coded && (reversed[last + 1] & (rootSize - 1)) == prefix)
       ++last;
-    const unsigned tableBits = lengths[sorted[last]] - rootBits;
+    const unsigned tableBits = lengths[canonical[last]] - rootBits;
     const unsigned size = 1u << tableBits;
     table[prefix] = MakeLink(next, tableBits, rootBits);
     std::uint32_t* const sub = table + next;
     for (; k <= last; ++k) {
-      const unsigned subLen = lengths[sorted[k]] - rootBits;
-      const std::uint32_t entry = AddCode(symbols[sorted[k]], subLen);
+      const unsigned subLen = lengths[canonical[k]] - rootBits;
+      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen);
       for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
         sub[i] = entry;
     }

@@ -31,18 +31,25 @@ inline constexpr const char16_t* kTooFarBack =
 // The unchecked loop runs while this many input bytes are buffered.
 constexpr std::size_t kFastInputMargin = 32;
 
-// The same in one instruction, for the loop's BMI2 variant only: the intrinsic
-// would need the whole header compiled for BMI2.
+// The extra bits of a length or distance step, read from the bits as they were
+// before the step: those above the code, up to the consumed bits. The BMI2 variant
+// takes both counts from the entry itself, in one instruction each: BZHI reads
+// the low byte of its index, the consumed bits, and SHRX the low six bits of its
+// count, which above the entry's code bits holds the literal and link flags, both
+// clear in such an entry. (The intrinsics would need the whole header compiled
+// for BMI2.)
 template <bool Bmi2>
-[[gnu::always_inline]] inline std::uint64_t LowBitsIn(std::uint64_t bits, unsigned n) {
+[[gnu::always_inline]] inline std::size_t ExtraBitsValue(std::uint64_t bits, std::uint32_t entry) {
 #if defined(__x86_64__)
   if constexpr (Bmi2) {
     std::uint64_t low;
-    asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{n}));
-    return low;
+    std::uint64_t value;
+    asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{entry}));
+    asm("shrx %q2, %1, %0" : "=r"(value) : "r"(low), "r"(std::uint64_t{entry >> 8}));
+    return value;
   }
 #endif
-  return bits & ((std::uint64_t{1} << n) - 1);
+  return (bits & ((std::uint64_t{1} << TotalBits(entry)) - 1)) >> CodeBits(entry);
 }
 
 inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
@@ -50,26 +57,34 @@ inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
 }
 
 // Copies a match of length bytes from distance bytes back. Copies run in words and
-// may write up to 40 bytes past the start or 15 past the end; the window keeps room
+// may write up to 32 bytes past the start or 15 past the end; the window keeps room
 // for that. A word never reads bytes that the same word writes.
 inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t length) {
   std::uint8_t* const end = dst + length;
   if (distance >= 8) {
-    // Most matches: five words without a test cover lengths up to 40.
+    // Most matches: four words without a test cover lengths up to 32.
     const std::uint8_t* src = dst - distance;
     std::memcpy(dst, src, 8);
     std::memcpy(dst + 8, src + 8, 8);
     std::memcpy(dst + 16, src + 16, 8);
     std::memcpy(dst + 24, src + 24, 8);
-    std::memcpy(dst + 32, src + 32, 8);
-    if (length > 40) {
-      dst += 40;
-      src += 40;
-      do {
-        std::memcpy(dst, src, 8);
-        dst += 8;
-        src += 8;
-      } while (dst < end);
+    if (length > 32) {
+      dst += 32;
+      src += 32;
+      if (distance >= 16) {
+        // Long matches from farther back go on in 16-byte words.
+        do {
+          std::memcpy(dst, src, 16);
+          dst += 16;
+          src += 16;
+        } while (dst < end);
+      } else {
+        do {
+          std::memcpy(dst, src, 8);
+          dst += 8;
+          src += 8;
+        } while (dst < end);
+      }
     }
   } else if (distance == 1) {
     const std::uint64_t word = 0x0101010101010101ull * dst[-1];
@@ -108,18 +123,23 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 //   a shift, or beyond the end of the input). A refill ORs in the word at next and
 //   so changes no bit below count.
 // - entry is the literal/length table's root entry for the low bits, looked up
-//   while at least the root's bits were held (or, at the end of the input, with the
-//   zeros beyond it, as every peek there sees them): a refill leaves it valid.
+//   while at least the root's bits were real (or, at the end of the input, with the
+//   zeros beyond it, as every peek there sees them): a refill leaves it valid. Real
+//   are the held bits and, unchecked, all 64 bits that a refill leaves in bits (it
+//   loads a whole word), less those shifted out since.
 // - out < outLimit (the window's stop point), so that the round's output (three
 //   literals or one match, copied in words) fits the buffer; every byte from the
 //   buffer's start to out is output, and a distance up to out - window is valid.
-// - At least 11 bits are held, or, checked, all that the input has left. The refill
-//   that begins the round brings them to at least 56: enough for three literal
-//   codes (up to 15 bits for the first, 11 for the others, which come from the root)
-//   or for a length (code and extra bits: at most 20, in deflate64 31); a second
-//   refill before the distance (at most 29 bits) leaves at least 27 for the next
-//   round. Lookups come before the refills, so that these stay off the chain from
-//   one symbol's bits to the next.
+// - The refill that begins the round brings the held bits to at least 56, or,
+//   checked, to all that the input has left: enough for three literal codes (up to
+//   15 bits for the first, 11 for the others, which come from the root) or for a
+//   length (code and extra bits: at most 20, in deflate64 31). In deflate64, and
+//   checked, a second refill before the distance (at most 29 bits) leaves at least
+//   27 for the next round. In deflate, unchecked, a length and a distance (at most
+//   28) take at most 48 of the 64 real bits, so the next root lookup still reads 16
+//   real ones while the count may say 8; the next round's refill restores it.
+//   Lookups come before the refills, so that these stay off the chain from one
+//   symbol's bits to the next.
 // - Unchecked: at least kFastInputMargin bytes from next on, which the round's
 //   refills (at most two, each reading 8 bytes and advancing at most 7) stay within.
 // - Checked (the input has ended): a refill never goes past the end, so count is
@@ -154,7 +174,8 @@ template <bool Deflate64, bool Checked, bool Bmi2>
       next += step;
       count += 8 * static_cast<unsigned>(step);
     } else {
-      next += (63 - count) >> 3;
+      // 63 - count, count being at most 63.
+      next += (count ^ 63) >> 3;
       count |= 56;
     }
   };
@@ -169,17 +190,27 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   const char16_t* error = nullptr;
   refill();
   std::uint32_t entry = litTable[bits & litMask];
-  while (out < outLimit && next <= inputLimit) {
+  for (;;) {
+    // Two tests, each a branch that is almost never taken.
+    if (out >= outLimit) [[unlikely]]
+      break;
+    if (next > inputLimit) [[unlikely]]
+      break;
     refill();
-    if (entry & kLink) {
-      if (shortOf(litRoot)) {
-        error = kNoMoreData;
-        break;
+    // Root literals, most rounds, take a single test.
+    bool literal = (entry & kLiteral) != 0;
+    if (!literal) {
+      if (entry & kLink) {
+        if (shortOf(litRoot)) {
+          error = kNoMoreData;
+          break;
+        }
+        consume(litRoot);
+        entry = litTable[Value(entry) + LowBits(bits, LinkBits(entry))];
+        literal = (entry & kLiteral) != 0;
       }
-      consume(litRoot);
-      entry = litTable[Value(entry) + LowBits(bits, LinkBits(entry))];
     }
-    if (entry & kLiteral) {
+    if (literal) {
       if (shortOf(TotalBits(entry))) {
         error = kNoMoreData;
         break;
@@ -221,10 +252,10 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     }
     std::uint64_t saved = bits;
     consume(TotalBits(entry));
-    const std::size_t length =
-        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
+    const std::size_t length = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     entry = distTable[bits & distMask];
-    refill();
+    if constexpr (Deflate64 || Checked)
+      refill();
     if (entry & kLink) {
       if (shortOf(distRoot)) {
         error = kNoMoreData;
@@ -243,8 +274,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     }
     saved = bits;
     consume(TotalBits(entry));
-    const std::size_t distance =
-        Value(entry) + (LowBitsIn<Bmi2>(saved, TotalBits(entry)) >> CodeBits(entry));
+    const std::size_t distance = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     if (distance > static_cast<std::size_t>(out - window)) {
       error = kTooFarBack;
       break;

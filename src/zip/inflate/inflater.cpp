@@ -99,53 +99,85 @@ void TArDfInflater::ReadCodeLengths(unsigned total) {
   const std::uint32_t* table = FCodeLengthTree.Entries();
   const unsigned rootBits = FCodeLengthTree.RootBits();
   const unsigned maxCodeLen = FCodeLengthTree.MaxCodeLen();
+  // The reader's state in locals: the stores of the lengths could alias it.
   TArDfBitState& s = FInput.State();
+  std::uint64_t bits = s.Bits;
+  unsigned count = s.Count;
+  const std::uint8_t* next = s.Next;
+  const std::uint8_t* end = s.End;
+  const auto store = [&] {
+    s.Bits = bits;
+    s.Count = count;
+    s.Next = next;
+  };
+  const auto fail = [&](const char16_t* message) {
+    store();
+    throw TArDfDecodeError(message);
+  };
+  const auto consume = [&](unsigned n) {
+    if (n > count)
+      fail(kNoMoreData);
+    bits >>= n;
+    count -= n;
+  };
+  std::uint8_t* const lengths = FLengths.data();
+  unsigned previous = 0;
   unsigned i = 0;
+  // A symbol with its extra bits.
+  constexpr unsigned kLongest = kArDfMaxCodeLengthCode + 7;
   while (i < total) {
-    FInput.Need(maxCodeLen + 7);
-    const std::uint32_t entry = table[LowBits(s.Bits, rootBits)];
-    const unsigned symbol = Value(entry);
-    const unsigned codeBits = TotalBits(entry);
-    // A complete code reaches every entry, so these two guard the table only.
-    if (symbol > 18) {
-      throw TArDfDecodeError(u"decoded a symbol not between 0 and 18 {ReadLitDistCodeLengths}");
-    }
-    if (codeBits == 0 || codeBits > maxCodeLen) {
-      throw TArDfDecodeError(u"decoded a code length out of range {ReadLitDistCodeLengths}");
-    }
-    if (symbol < 16) {
-      FInput.Consume(codeBits, kNoMoreData);
-      FLengths[i++] = static_cast<std::uint8_t>(symbol);
-      continue;
-    }
-    std::uint8_t value = 0;
-    unsigned repeat;
-    unsigned extraBits;
-    if (symbol == 16) {
-      if (i == 0) {
-        throw TArDfDecodeError(
-            u"repeat of the previous code length as the first code length "
-            u"{ReadLitDistCodeLengths}");
-      }
-      value = FLengths[i - 1];
-      extraBits = 2;
-      repeat = 3 + static_cast<unsigned>(LowBits(s.Bits >> codeBits, 2));
-    } else if (symbol == 17) {
-      extraBits = 3;
-      repeat = 3 + static_cast<unsigned>(LowBits(s.Bits >> codeBits, 3));
+    std::uint32_t entry;
+    if (count >= kLongest && end - next >= 8) {
+      // The lookup first, off the refill's way: a word at once, as the reader's
+      // own refill does.
+      entry = table[LowBits(bits, rootBits)];
+      bits |= LoadLe64(next) << count;
+      next += (63 - count) >> 3;
+      count |= 56;
     } else {
-      extraBits = 7;
-      repeat = 11 + static_cast<unsigned>(LowBits(s.Bits >> codeBits, 7));
+      store();
+      FInput.Need(kLongest);
+      bits = s.Bits;
+      count = s.Count;
+      next = s.Next;
+      end = s.End;
+      entry = table[LowBits(bits, rootBits)];
     }
-    FInput.Consume(codeBits + extraBits, kNoMoreData);
+    const unsigned symbol = Value(entry);
+    // A complete code reaches every entry, so these two guard the table only.
+    if (symbol > 18)
+      fail(u"decoded a symbol not between 0 and 18 {ReadLitDistCodeLengths}");
+    if (CodeBits(entry) == 0 || CodeBits(entry) > maxCodeLen)
+      fail(u"decoded a code length out of range {ReadLitDistCodeLengths}");
+    if (symbol == 16 && i == 0) {
+      fail(
+          u"repeat of the previous code length as the first code length "
+          u"{ReadLitDistCodeLengths}");
+    }
+    // Every symbol is a run: a length once, or a repeat with its extra bits.
+    static constexpr std::uint8_t kRunBase[19] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                                  1, 1, 1, 1, 1, 1, 3, 3, 11};
+    const unsigned repeat =
+        kRunBase[symbol] +
+        static_cast<unsigned>(LowBits(bits, TotalBits(entry)) >> CodeBits(entry));
+    consume(TotalBits(entry));
     if (repeat > total - i) {
-      throw TArDfDecodeError(
+      fail(
           u"repeated code lengths run past the count of literal and distance codes "
           u"{ReadLitDistCodeLengths}");
     }
-    std::fill_n(FLengths.begin() + i, repeat, value);
+    const unsigned value = symbol < 16 ? symbol : symbol == 16 ? previous : 0;
+    // Two words cover most runs, without a branch on the kind of symbol; FLengths
+    // has room for their overshoot.
+    const std::uint64_t word = 0x0101010101010101ull * value;
+    std::memcpy(lengths + i, &word, 8);
+    std::memcpy(lengths + i + 8, &word, 8);
+    if (repeat > 16) [[unlikely]]
+      std::memset(lengths + i + 16, static_cast<int>(value), repeat - 16);
+    previous = value;
     i += repeat;
   }
+  store();
 }
 
 void TArDfInflater::DecodeData(const TArDfDecodeHuffmanTree& literals,

@@ -40,7 +40,9 @@ class TArDfInflater {
   TArDfDecodeHuffmanTree FCodeLengthTree;
   TArDfDecodeHuffmanTree FLiteralTree;
   TArDfDecodeHuffmanTree FDistanceTree;
-  std::array<std::uint8_t, 320> FLengths{};
+  // The code lengths of both codes (at most 286 + 32), and room for the words
+  // that store a run of them.
+  std::array<std::uint8_t, 320 + 16> FLengths{};
 };
 
 }  // namespace vornel

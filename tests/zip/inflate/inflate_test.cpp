@@ -1,5 +1,6 @@
 // The inflater on hand-made streams: the format's edge cases, the write sizes seen
 // by the destination, the settings it reads and writes, and every error message.
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -315,6 +316,79 @@ TEST(InflateEdgeTest, BytesBeforeDamageReachTheDestination) {
   const auto result = RunInflate(w.Finish());
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.output, (Bytes{'a', 'b'}));
+}
+
+// A complete code of count lengths of at most 15 bits, made by splitting leaves:
+// half the splits deepen the newest leaf, so that some codes run past the
+// decoder's first-level tables. The lengths are dealt to the symbols at random.
+Bytes RandomCompleteLengths(unsigned count, std::mt19937& random) {
+  Bytes leaves = {1, 1};
+  while (leaves.size() < count) {
+    std::size_t at = random() % 2 != 0 ? leaves.size() - 1 : random() % leaves.size();
+    while (leaves[at] == 15)
+      at = (at + 1) % leaves.size();
+    ++leaves[at];
+    leaves.push_back(leaves[at]);
+  }
+  std::shuffle(leaves.begin(), leaves.end(), random);
+  return leaves;
+}
+
+TEST(InflateCodesTest, EveryAlphabetSizeWithCodesUpToFifteenBits) {
+  // Every literal/length count, with distance counts 2..30 among them; every
+  // symbol coded, codes of 1 to 15 bits placed at random. The block holds every
+  // literal, then every length symbol of the code once with random extra bits, at
+  // distances cycling through the distance symbols that reach into the output.
+  std::mt19937 random(11);
+  for (unsigned literalCount = 257; literalCount <= 286; ++literalCount) {
+    const unsigned distanceCount = 2 + (literalCount * 7) % 29;
+    SCOPED_TRACE(::testing::Message() << literalCount << " literal/length codes, " << distanceCount
+                                      << " distance codes");
+    const Bytes literals = RandomCompleteLengths(literalCount, random);
+    const Bytes distances = RandomCompleteLengths(distanceCount, random);
+    BitWriter w;
+    const auto codes = testing::DynamicHeader(w, true, literals, distances);
+    Bytes expected;
+    std::vector<unsigned> order(256);
+    for (unsigned i = 0; i < 256; ++i)
+      order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    for (unsigned symbol : order) {
+      codes.Literal(w, symbol);
+      expected.push_back(static_cast<std::uint8_t>(symbol));
+    }
+    unsigned distanceSymbol = 0;
+    for (unsigned symbol = 257; symbol < literalCount; ++symbol) {
+      const unsigned k = symbol - 257;
+      const unsigned lengthExtra = k < 8 || k == 28 ? 0 : k / 4 - 1;
+      const unsigned lengthBase = k < 8     ? 3 + k
+                                  : k == 28 ? 258
+                                            : 3 + ((4 + (k & 3)) << lengthExtra);
+      const unsigned lengthValue = lengthExtra == 0 ? 0 : random() % (1u << lengthExtra);
+      // The next distance symbol whose nearest distance lies within the output.
+      const auto distanceBase = [](unsigned d) {
+        return d < 2 ? 1 + d : 1 + ((2 + (d & 1)) << (d / 2 - 1));
+      };
+      while (distanceBase(distanceSymbol % distanceCount) > expected.size())
+        ++distanceSymbol;
+      const unsigned d = distanceSymbol++ % distanceCount;
+      const unsigned distanceExtra = d < 4 ? 0 : d / 2 - 1;
+      const unsigned reach = static_cast<unsigned>(expected.size()) - distanceBase(d);
+      const unsigned distanceValue =
+          distanceExtra == 0 ? 0 : random() % std::min(1u << distanceExtra, reach + 1);
+      codes.Literal(w, symbol);
+      w.Bits(lengthValue, lengthExtra);
+      codes.Distance(w, d);
+      w.Bits(distanceValue, distanceExtra);
+      const std::size_t from = expected.size() - (distanceBase(d) + distanceValue);
+      for (unsigned i = 0; i < lengthBase + lengthValue; ++i)
+        expected.push_back(expected[from + i]);
+    }
+    codes.Literal(w, 256);
+    const auto result = RunInflate(w.Finish());
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.output, expected);
+  }
 }
 
 // A dynamic header with a code-length code of the given lengths (all 19 listed);
