@@ -142,6 +142,8 @@ void TMainInstallForm::Build() {
     FIds[row.Name] = id;
     if (row.Kind == TLayoutKind::lkPage)
       FPages.push_back(control);
+    if (row.Kind == TLayoutKind::lkPlainLabel)
+      FTitleLabel = control;
     if (row.Visible && (row.Kind != TLayoutKind::lkPage || FPages.size() == 1))
       ShowWindow(control, SW_SHOWNA);
     ++id;
@@ -485,8 +487,13 @@ LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      // The title's text lies on its panel, whose bevel runs along the bottom.
+      if (reinterpret_cast<HWND>(lParam) == FTitleLabel) {
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+      }
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:

@@ -132,6 +132,7 @@ class TMainInstallForm : public TInstallerView {
   std::map<std::pair<int, bool>, HFONT> FFontsBySize;
   std::unique_ptr<TPicture> FPicture;
   std::vector<HWND> FPages;
+  HWND FTitleLabel = nullptr;
   int FPageIndex = 0;
   UINT FTaskbarButtonCreated = 0;
   TTaskbarListSink* FTaskbarSink = nullptr;  // owned by FTaskbar

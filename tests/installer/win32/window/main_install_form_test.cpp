@@ -373,6 +373,21 @@ TEST_F(Win32WindowTest, ThePictureIsDrawn) {
   EXPECT_EQ(pixels.At(0, 0), faceRgb);
 }
 
+// The title panel draws its bottom edge as a flat line below the title's text,
+// which shows on the panel's own background.
+TEST_F(Win32WindowTest, TheTitleLiesOnItsPanelAboveTheBevel) {
+  TFormFixture f;
+  f.ShowAndSettle();
+  const TPixels title = Pixels(f.Find("P_Title"), true);
+  ASSERT_EQ(title.Height, f.Form->Scale(22));
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const std::uint32_t shadowRgb =
+      (GetRValue(shadow) << 16) | (GetGValue(shadow) << 8) | GetBValue(shadow);
+  for (int x : {0, title.Width / 2, title.Width - 1})
+    EXPECT_EQ(title.At(x, title.Height - 1), shadowRgb) << x;
+  EXPECT_GT(title.DarkCount(), 200);  // the text
+}
+
 struct TIdentityRow {
   const char16_t* Executable;
   const char16_t* Caption;
