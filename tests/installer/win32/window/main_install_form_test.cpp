@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -236,6 +237,21 @@ TEST_F(Win32WindowTest, WindowAsBuilt) {
   EXPECT_EQ(log.lfHeight, -f.Form->Scale(11));
   EXPECT_STREQ(log.lfFaceName, L"Tahoma");
   EXPECT_TRUE(FontFamilyInstalled(L"Tahoma"));
+}
+
+// The system's dots per inch, which the run's environment may name (a desktop
+// set to another scale), and the window's geometry scaled to them.
+TEST_F(Win32WindowTest, ScaledToTheSystemDpi) {
+  const char* expected = std::getenv("VORNEL_EXPECT_DPI");
+  TFormFixture f;
+  f.ShowAndSettle();
+  EXPECT_EQ(f.Form->Dpi(), expected ? std::atoi(expected) : 96);
+  RECT client{};
+  GetClientRect(f.Form->Handle(), &client);
+  EXPECT_EQ(client.right, MulDiv(594, f.Form->Dpi(), 96));
+  EXPECT_EQ(client.bottom, MulDiv(269, f.Form->Dpi(), 96));
+  const RECT start = PlaceOf(f.Find("B_StartK1"));
+  EXPECT_EQ(start.right - start.left, MulDiv(75, f.Form->Dpi(), 96));
 }
 
 TEST_F(Win32WindowTest, ControlsAsBuilt) {
