@@ -174,9 +174,10 @@ QWidget* TMainInstallForm::MakeControl(const TLayoutControl& row, QWidget* paren
       widget = FPages;
       break;
     case TLayoutKind::lkPage:
-      // Placed by the page control.
+      // At the place that the page control's margins give it.
       widget = new QWidget(FPages);
       FPages->addWidget(widget);
+      widget->setGeometry(place);
       break;
     case TLayoutKind::lkHTMLLabel: {
       std::optional<QFont> font;
