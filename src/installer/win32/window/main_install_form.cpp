@@ -41,16 +41,6 @@ std::u16string WindowText(HWND window) {
   return text;
 }
 
-std::u16string Joined(const std::vector<std::u16string_view>& lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0)
-      text += u"\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 // The labels choose their cursor themselves (the hand over a link); while the
 // window is busy it is the wait cursor there too. The subclass's reference data
 // is the form.
@@ -154,7 +144,7 @@ HWND TMainInstallForm::MakeControl(const TLayoutControl& row, HWND parent, int i
   const RECT place{Scale(row.Place.Left), Scale(row.Place.Top),
                    Scale(row.Place.Left + row.Place.Width),
                    Scale(row.Place.Top + row.Place.Height)};
-  const std::u16string text = Joined(row.Lines);
+  const std::u16string text = JoinedText(row, u"\r\n");
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HMENU menuId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
   const int fontHeight = row.FontHeight != 0 ? row.FontHeight : WindowFontHeight;
