@@ -88,6 +88,7 @@ TMainInstallForm::~TMainInstallForm() {
   FWizard.reset();
   // The controls that own their windows go first, then the window with the rest.
   FTaskbar.SetSink(nullptr);
+  FTaskbarSink = nullptr;
   FLabels.clear();
   FBars.clear();
   if (FHandle != nullptr) {
@@ -119,6 +120,9 @@ void TMainInstallForm::Build() {
   if (FHandle == nullptr)
     throw Exception(u"The window cannot be made");
   FTaskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  // The shell's message reaches a program started with administrator rights too.
+  if (FTaskbarButtonCreated != 0)
+    ChangeWindowMessageFilterEx(FHandle, FTaskbarButtonCreated, MSGFLT_ALLOW, nullptr);
   SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(WindowFontHeight, false)), 0);
   FPicture = std::make_unique<TPicture>(L"PICTURE");
   FWindows[WindowName] = FHandle;
@@ -466,7 +470,8 @@ LRESULT CALLBACK TMainInstallForm::WindowProc(HWND window, UINT message, WPARAM 
 
 LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (FTaskbarButtonCreated != 0 && message == FTaskbarButtonCreated) {
-    FTaskbarSink->ButtonCreated();
+    if (FTaskbarSink != nullptr)
+      FTaskbarSink->ButtonCreated();
     return 0;
   }
   switch (message) {
@@ -493,7 +498,7 @@ LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       }
       break;
     case WM_TIMER:
-      if (wParam == TTaskbarListSink::TimerId) {
+      if (wParam == TTaskbarListSink::TimerId && FTaskbarSink != nullptr) {
         FTaskbarSink->TimerFired();
         return 0;
       }
