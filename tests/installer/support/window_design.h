@@ -5,6 +5,8 @@
 // progress bar; panels, pages, the picture and the title are plain windows).
 #pragma once
 
+#include <string>
+
 namespace vornel::test {
 
 struct TDesignControl {
@@ -63,5 +65,31 @@ inline constexpr TDesignLabel DesignLabels[] = {
     {"HTMText_InfoSetup_NoOK", "P_Step3", 20, 84, 350, false, 11, false},
     {"HTMText_InfoSetup_OK", "P_Step3", 20, 84, 350, false, 11, false},
 };
+
+// What start-up makes of the executable's name (without folder and extension):
+// the caption and the product in the introduction. A name of none of the three
+// products (a browser's "(1)" copy) gets the texts of the last product.
+struct TDesignIdentity {
+  const char16_t* Name;
+  const char16_t* Caption;
+  const char16_t* Product;
+};
+
+inline constexpr TDesignIdentity DesignIdentities[] = {
+    {u"InstallTarvo", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
+     u"účetního průvodce Tarvo"},
+    {u"InstallTarvoNET", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
+     u"účetního průvodce Tarvo"},
+    {u"InstallKveloWin", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
+     u"Kvelo pro Windows"},
+    {u"Installer (1)", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
+     u"Kvelo pro Windows"},
+};
+
+// The introduction's markup with the product put in.
+inline std::u16string DesignIntroduction(const char16_t* product) {
+  return std::u16string(u"S instalací <B>") + product +
+         u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n";
+}
 
 }  // namespace vornel::test

@@ -374,30 +374,14 @@ TEST(MainInstallFormTest, LaterLabelsLieAbove) {
             children.indexOf(f.Find("HTMText_Krok2_2")));
 }
 
-struct TIdentityRow {
-  const char16_t* Executable;
-  const char16_t* Caption;
-  const char16_t* Product;
-};
-
 TEST(MainInstallFormTest, FormCreateForEachIdentity) {
-  const TIdentityRow rows[] = {
-      {u"/opt/v/InstallTarvo", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"/opt/v/InstallTarvoNET", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"/opt/v/InstallKveloWin", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-      {u"/opt/v/Installer (1)", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-  };
-  for (const TIdentityRow& row : rows) {
-    SCOPED_TRACE(QString::fromStdU16String(row.Executable).toStdString());
-    TFormFixture f(row.Executable);
+  for (const test::TDesignIdentity& row : test::DesignIdentities) {
+    const std::u16string executable = std::u16string(u"/opt/v/") + row.Name;
+    SCOPED_TRACE(QString::fromStdU16String(executable).toStdString());
+    TFormFixture f(executable);
     EXPECT_EQ(f.Form->windowTitle(), QString::fromStdU16String(row.Caption));
     EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-              std::u16string(u"S instalací <B>") + row.Product +
-                  u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n");
+              test::DesignIntroduction(row.Product));
     EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
     EXPECT_FALSE(f.State.DownloadActive);
     EXPECT_FALSE(f.State.UnZipperActive);

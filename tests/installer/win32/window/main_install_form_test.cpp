@@ -339,38 +339,26 @@ TEST_F(Win32WindowTest, TheTitleLiesOnItsPanelAboveTheBevel) {
   EXPECT_GT(title.DarkCount(), 200);  // the text
 }
 
-struct TIdentityRow {
-  const char16_t* Executable;
-  const char16_t* Caption;
-  const char16_t* Product;
-};
-
-// The three products, and a name of none of them (a browser's "(1)" copy), which
-// gets the texts of the last product.
+// The three products and a name of none of them, as executables of any case.
 TEST_F(Win32WindowTest, FormCreateForEachIdentity) {
-  const TIdentityRow rows[] = {
-      {u"C:\\v\\InstallTarvo.exe", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"C:\\v\\INSTALLTARVONET.EXE",
-       u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021", u"účetního průvodce Tarvo"},
-      {u"C:\\v\\InstallKveloWin.exe", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-      {u"C:\\v\\InstallTarvo (1).exe", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-  };
-  for (const TIdentityRow& row : rows) {
-    SCOPED_TRACE(ToUtf8(row.Executable));
-    TFormFixture f(row.Executable);
-    EXPECT_EQ(TextOf(f.Form->Handle()), Wide(row.Caption));
-    EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-              std::u16string(u"S instalací <B>") + row.Product +
-                  u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n");
-    EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
-    EXPECT_FALSE(f.State.DownloadActive);
-    EXPECT_FALSE(f.State.UnZipperActive);
-    EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
-    EXPECT_EQ(f.State.CurrentDir, u"C:\\v\\");
+  for (const test::TDesignIdentity& row : test::DesignIdentities) {
+    for (const char16_t* extension : {u".exe", u".EXE"}) {
+      const std::u16string executable = std::u16string(u"C:\\v\\") + row.Name + extension;
+      SCOPED_TRACE(ToUtf8(executable));
+      TFormFixture f(executable);
+      EXPECT_EQ(TextOf(f.Form->Handle()), Wide(row.Caption));
+      EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
+                test::DesignIntroduction(row.Product));
+      EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
+      EXPECT_FALSE(f.State.DownloadActive);
+      EXPECT_FALSE(f.State.UnZipperActive);
+      EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
+      EXPECT_EQ(f.State.CurrentDir, u"C:\\v\\");
+    }
   }
+  // The identity ignores the letters' case.
+  TFormFixture upper(u"C:\\v\\INSTALLTARVONET.EXE");
+  EXPECT_EQ(upper.State.IDApp, u"INSTALLTARVONET");
 }
 
 TEST_F(Win32WindowTest, OnePageIsShownAtATime) {
