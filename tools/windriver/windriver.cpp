@@ -19,8 +19,9 @@
 //   temp                      the temporary folder of this session (long form)
 //   quit                      ends the driver
 // A command that fails answers {"error": "..."}.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
