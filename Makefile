@@ -8,7 +8,7 @@ JOBS          ?= $(shell nproc)
 CMAKE_FLAGS   ?=
 
 .PHONY: test demo bootstrap configure build release-check bench fuzz screenshots clean \
-        bootstrap-windows windows test-windows demo-windows screenshots-windows
+        bootstrap-windows windows test-windows demo-windows screenshots-windows bench-windows
 
 bootstrap:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
@@ -74,3 +74,7 @@ demo-windows: bootstrap-windows
 
 screenshots-windows: bootstrap-windows
 	scripts/screenshots-windows
+
+# The Windows program's start-up and its 256 MiB download against curl, under Wine.
+bench-windows: bootstrap-windows
+	scripts/bench-windows
