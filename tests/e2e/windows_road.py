@@ -137,7 +137,17 @@ class Road:
 def case_road(road, server):
     road.installer = road.session.start(road.program, cwd=road.folder,
                                         env={"SSL_CERT_FILE": server.trusted})
-    road.finish(win_road.walk(road.driver, road.installer, road.files, road.served, log))
+    seen = {}
+    road.finish(win_road.walk(road.driver, road.installer, road.files, road.served, log,
+                              seen=seen))
+    # The status line told the download's start, progress and end; the bar moved.
+    statuses = seen["statuses"]
+    assert any(s.startswith("Začíná stahování " + SET_NAME) for s in statuses), statuses
+    assert any("zbývající" in s for s in statuses), statuses
+    assert any(s.strip().startswith("Stahování %s ukončeno" % SET_NAME) for s in statuses), \
+        statuses
+    moving = [p for p in seen["positions"] if p > 0]
+    assert len(moving) >= 2, "the bar moved through %s" % seen["positions"]
 
 
 def case_damaged(road, server):
@@ -203,7 +213,8 @@ def case_refused(road, server):
 
 
 CASES = {
-    "road": (case_road, ("--mode", "normal")),
+    # Slow enough that the status line and the bar are seen changing.
+    "road": (case_road, ("--mode", "slow", "--rate", "2097152")),
     "damaged": (case_damaged, ("--mode", "normal")),
     "cancel": (case_cancel, ("--mode", "slow", "--rate", "262144")),
     "refused": (case_refused, ("--mode", "normal")),

@@ -15,6 +15,8 @@ WINDOW_TITLE = "Vornel instalátor"
 SETUP_TITLE = "Instalace demo"
 MESSAGE_BOX_CLASS = "#32770"
 SCRIPT_PREFIX = "SelfDelete"
+# How the download's status line begins: before, during and after the transfer.
+STATUS_STARTS = ("Začíná stahování", "Stahuje se", "Stahování ")
 
 
 class RoadFiles:
@@ -88,7 +90,8 @@ def answer_box(driver, box, timeout=10):
 
 def download(driver, window, files, served, log, shots, timeout):
     """Start, watched through its bar and status line, up to the set on disk and
-    "Rozbalit" shown."""
+    "Rozbalit" shown. Returns what was seen: the status lines shown on the way
+    and the bar's positions."""
     with open(served, "rb") as f:
         expected = f.read()
     log("click on \"Start\"")
@@ -98,18 +101,25 @@ def download(driver, window, files, served, log, shots, timeout):
     if shots.folder is not None:
         wait_bar_share(driver, window, 0.3, 0.8, timeout)
         shots.take(window, "page1-download.png")
-    seen = set()
+    statuses, positions = [], []
 
     def finished():
-        seen.update(t for t in shown_texts(driver, window) if "tahov" in t)
+        for c in driver.controls(window):
+            # The status line keeps its last text once its page is hidden.
+            if c.text.lstrip().startswith(STATUS_STARTS) and c.text not in statuses:
+                statuses.append(c.text)
+            if (c.visible and c["class"].lower() == "msctls_progress32"
+                    and c["pos"] not in positions):
+                positions.append(c["pos"])
         return same_content(files.download, expected)
     wait_for("the download", finished, timeout)
     log("downloaded %d bytes into %s, the same as the server's set" % (len(expected),
                                                                        files.download))
-    for text in sorted(seen):
+    for text in statuses:
         log("status line seen: %r" % text)
+    log("bar positions seen: %s" % " ".join(str(p) for p in positions))
     driver.wait_button(window, "Rozbalit", timeout)
-    return seen
+    return statuses, positions
 
 
 def unpack(driver, window, files, log, shots, timeout):
@@ -155,15 +165,18 @@ def install(driver, window, log, shots, timeout):
     shots.take(window, "page3-success.png")
 
 
-def walk(driver, installer, files, served, log, shots_folder=None, timeout=60):
+def walk(driver, installer, files, served, log, shots_folder=None, timeout=60, seen=None):
     """The whole road on the installer just started; returns its exit code after
-    "Dokončit"."""
+    "Dokončit". seen, a dict, gets what the download showed ("statuses",
+    "positions")."""
     shots = Shots(driver, shots_folder, log)
     window = driver.wait_window(WINDOW_TITLE, timeout=timeout)
     log("the installer's window is shown: %r" % window["title"])
     driver.wait_button(window, "Start", timeout)
     shots.take(window, "page1.png")
-    download(driver, window, files, served, log, shots, timeout)
+    statuses, positions = download(driver, window, files, served, log, shots, timeout)
+    if seen is not None:
+        seen.update(statuses=statuses, positions=positions)
     shots.take(window, "page2.png")
     unpack(driver, window, files, log, shots, timeout)
     shots.take(window, "page3.png")
