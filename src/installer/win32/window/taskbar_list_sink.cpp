@@ -1,0 +1,100 @@
+#include "installer/win32/window/taskbar_list_sink.h"
+
+namespace vornel {
+
+namespace {
+
+TBPFLAG FlagOf(TTaskBarProgressState state) {
+  switch (state) {
+    case tbpsNone:
+      return TBPF_NOPROGRESS;
+    case tbpsIndeterminate:
+      return TBPF_INDETERMINATE;
+    case tbpsNormal:
+      return TBPF_NORMAL;
+    case tbpsError:
+      return TBPF_ERROR;
+    case tbpsPaused:
+      return TBPF_PAUSED;
+  }
+  return TBPF_NOPROGRESS;
+}
+
+}  // namespace
+
+TTaskbarListSink::TTaskbarListSink(HWND window) : FWindow(window) {}
+
+TTaskbarListSink::~TTaskbarListSink() {
+  if (FTimerArmed && IsWindow(FWindow))
+    KillTimer(FWindow, TimerId);
+}
+
+void TTaskbarListSink::SetProgressValue(std::int64_t value, std::int64_t maximum) {
+  FPending.Value = value;
+  FPending.Maximum = maximum;
+  Changed();
+}
+
+void TTaskbarListSink::SetProgressState(TTaskBarProgressState state) {
+  FPending.State = state;
+  Changed();
+}
+
+void TTaskbarListSink::SetThumbnailTooltip(const std::u16string& toolTip) {
+  FToolTip = toolTip;
+  if (FList)
+    FList->SetThumbnailTooltip(FWindow, reinterpret_cast<LPCWSTR>(FToolTip.c_str()));
+}
+
+bool TTaskbarListSink::ButtonCreated() {
+  if (!FList) {
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(FList.Out()))) ||
+        FAILED(FList->HrInit())) {
+      FList.Reset();
+      return false;
+    }
+  }
+  FEverSent = false;
+  if (!FToolTip.empty())
+    FList->SetThumbnailTooltip(FWindow, reinterpret_cast<LPCWSTR>(FToolTip.c_str()));
+  Send();
+  return true;
+}
+
+void TTaskbarListSink::TimerFired() {
+  KillTimer(FWindow, TimerId);
+  FTimerArmed = false;
+  Send();
+}
+
+void TTaskbarListSink::Changed() {
+  if (!FList || FTimerArmed || (FEverSent && FPending == FSent))
+    return;
+  const ULONGLONG now = GetTickCount64();
+  if (!FEverSent || now - FSentAt >= MinIntervalMs) {
+    Send();
+    return;
+  }
+  FTimerArmed =
+      SetTimer(FWindow, TimerId, static_cast<UINT>(MinIntervalMs - (now - FSentAt)), nullptr) != 0;
+  if (!FTimerArmed)
+    Send();
+}
+
+void TTaskbarListSink::Send() {
+  if (!FList || (FEverSent && FPending == FSent))
+    return;
+  // The state first: a value given while the button shows no progress would
+  // switch it to normal progress.
+  FList->SetProgressState(FWindow, FlagOf(FPending.State));
+  if (FPending.State != tbpsNone && FPending.State != tbpsIndeterminate) {
+    FList->SetProgressValue(FWindow, static_cast<ULONGLONG>(FPending.Value),
+                            static_cast<ULONGLONG>(FPending.Maximum));
+  }
+  FSent = FPending;
+  FEverSent = true;
+  FSentAt = GetTickCount64();
+}
+
+}  // namespace vornel
