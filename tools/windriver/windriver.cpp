@@ -92,17 +92,14 @@ std::wstring ClassOf(HWND window) {
   return std::wstring(name, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
-// The text through WM_GETTEXT, so controls of other processes answer with their own.
+// The window's own text as the system keeps it: for a window of another process
+// nothing is sent to it, so a busy program is read without waiting for it.
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0)
     return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, 2000, &copied))
-    return {};
-  text.resize(static_cast<std::size_t>(copied));
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
   return text;
 }
 
@@ -159,12 +156,17 @@ std::string ControlJson(HWND top, HWND window) {
       << ",\"visible\":" << (IsWindowVisible(window) ? "true" : "false")
       << ",\"enabled\":" << (IsWindowEnabled(window) ? "true" : "false")
       << ",\"rect\":" << RectJson(rect);
-  if (Is(className, WC_BUTTONW)) {
+  // Asked of check boxes and shown bars only: each question waits until the
+  // program pumps its messages.
+  const LONG_PTR kind = style & BS_TYPEMASK;
+  if (Is(className, WC_BUTTONW) &&
+      (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_3STATE ||
+       kind == BS_AUTO3STATE || kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON)) {
     DWORD_PTR check = 0;
     SendMessageTimeoutW(window, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
     out << ",\"check\":" << check;
   }
-  if (Is(className, PROGRESS_CLASSW)) {
+  if (Is(className, PROGRESS_CLASSW) && IsWindowVisible(window)) {
     DWORD_PTR pos = 0;
     DWORD_PTR low = 0;
     DWORD_PTR high = 0;

@@ -5,8 +5,10 @@ windriver.cpp). Waits poll what the windows show, with a timeout. Only the
 standard library.
 """
 
+import hashlib
 import json
 import os
+import tempfile
 import shutil
 import struct
 import subprocess
@@ -185,6 +187,17 @@ class WinDriver:
 
     def temp_folder(self):
         return self.session.unix_path(self.ask("temp")["path"])
+
+    def picture_digest(self, control):
+        """A digest of what the control shows now (its client area's pixels)."""
+        handle, bmp = tempfile.mkstemp(suffix=".bmp", prefix="windriver-")
+        os.close(handle)
+        try:
+            self.ask("shot", control["hwnd"], bmp)
+            with open(bmp, "rb") as f:
+                return hashlib.sha256(f.read()).hexdigest()
+        finally:
+            os.remove(bmp)
 
     def screenshot(self, window, png_path):
         """The window's client area as a PNG file."""
