@@ -14,7 +14,8 @@
 //   click HWND                BM_CLICK, posted (the target's handler may run a
 //                             modal loop; the driver never waits for it)
 //   close HWND                the close box: WM_SYSCOMMAND SC_CLOSE, posted
-//   shot HWND FILE            HWND's client area as a 24-bit BMP file:
+//   shot HWND FILE            HWND's client area (a top-level window or a
+//                             control) as a 24-bit BMP file:
 //                             {"width","height"}
 //   temp                      the temporary folder of this session (long form)
 //   quit                      ends the driver
@@ -235,8 +236,9 @@ class TWindowDC {
   HDC FDC;
 };
 
-// The client area as the screen shows it: the window's own device context copied
-// into a bottom-up 24-bit image.
+// The client area as the screen shows it, copied from the top-level window's
+// device context (the window surface that children draw into as well) into a
+// bottom-up 24-bit image.
 std::string Shot(HWND window, const std::string& file) {
   if (!IsWindow(window))
     return Error("no such window");
@@ -246,7 +248,10 @@ std::string Shot(HWND window, const std::string& file) {
   const int height = client.bottom;
   if (width <= 0 || height <= 0)
     return Error("empty client area");
-  TWindowDC source(window);
+  HWND root = GetAncestor(window, GA_ROOT);
+  POINT origin{0, 0};
+  MapWindowPoints(window, root, &origin, 1);
+  TWindowDC source(root);
   TMemoryDC memory(source.Get());
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -260,7 +265,8 @@ std::string Shot(HWND window, const std::string& file) {
   if (!bitmap)
     return Error("CreateDIBSection failed");
   HGDIOBJ old = SelectObject(memory.Get(), bitmap);
-  const BOOL copied = BitBlt(memory.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+  const BOOL copied =
+      BitBlt(memory.Get(), 0, 0, width, height, source.Get(), origin.x, origin.y, SRCCOPY);
   GdiFlush();
   const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
   const DWORD size = stride * static_cast<DWORD>(height);
