@@ -51,6 +51,20 @@ std::u16string Joined(const std::vector<std::u16string_view>& lines) {
   return text;
 }
 
+// The labels choose their cursor themselves (the hand over a link); while the
+// window is busy it is the wait cursor there too. The subclass's reference data
+// is the form.
+LRESULT CALLBACK LabelCursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR id, DWORD_PTR refData) {
+  if (message == WM_SETCURSOR && reinterpret_cast<const TMainInstallForm*>(refData)->BusyCursor()) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+  }
+  if (message == WM_NCDESTROY)
+    RemoveWindowSubclass(window, LabelCursorProc, id);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
 // The point size of a character height in pixels at 96 dots per inch.
 int PointsOf(int pixelHeight) {
   return static_cast<int>(std::lround(pixelHeight * 72.0 / 96.0));
@@ -128,6 +142,8 @@ void TMainInstallForm::Build() {
     FIds[row.Name] = id;
     if (row.Kind == TLayoutKind::lkPage)
       FPages.push_back(control);
+    if (row.Kind == TLayoutKind::lkPlainLabel)
+      FTitleLabel = control;
     if (row.Visible && (row.Kind != TLayoutKind::lkPage || FPages.size() == 1))
       ShowWindow(control, SW_SHOWNA);
     ++id;
@@ -195,6 +211,7 @@ HWND TMainInstallForm::MakeControl(const TLayoutControl& row, HWND parent, int i
       label->OnException = [this](const std::exception&) { HandleException(*this); };
       control = label->Handle();
       SetWindowLongPtrW(control, GWLP_ID, id);
+      SetWindowSubclass(control, LabelCursorProc, 0, reinterpret_cast<DWORD_PTR>(this));
       ShowWindow(control, SW_HIDE);
       FLabels[row.Name] = std::move(label);
       break;
@@ -224,8 +241,8 @@ HWND TMainInstallForm::Control(std::string_view name) const {
   return found == FWindows.end() ? nullptr : found->second;
 }
 
-TVqHTMLText* TMainInstallForm::Label(TControl label) const {
-  const auto found = FLabels.find(ControlName(label));
+TVqHTMLText* TMainInstallForm::Label(std::string_view name) const {
+  const auto found = FLabels.find(name);
   return found == FLabels.end() ? nullptr : found->second.get();
 }
 
@@ -470,8 +487,13 @@ LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      // The title's text lies on its panel, whose bevel runs along the bottom.
+      if (reinterpret_cast<HWND>(lParam) == FTitleLabel) {
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+      }
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR:
@@ -496,6 +518,19 @@ LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       break;
     case WM_CLOSE:
       CloseRequested();
+      return 0;
+    case WM_SETFONT:
+      FFont = reinterpret_cast<HFONT>(wParam);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(FFont);
+    case WM_NEXTDLGCTL:
+      // What the dialog navigation (Tab, Shift+Tab) asks of the window.
+      if (LOWORD(lParam) != 0) {
+        SetFocus(reinterpret_cast<HWND>(wParam));
+      } else if (HWND next = GetNextDlgTabItem(FHandle, GetFocus(), wParam != 0)) {
+        SetFocus(next);
+      }
       return 0;
     default:
       break;

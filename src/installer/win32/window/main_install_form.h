@@ -96,7 +96,8 @@ class TMainInstallForm : public TInstallerView {
   // null for an unknown name.
   HWND Control(std::string_view name) const;
   HWND Control(TControl control) const { return Control(ControlName(control)); }
-  TVqHTMLText* Label(TControl label) const;
+  TVqHTMLText* Label(std::string_view name) const;
+  TVqHTMLText* Label(TControl label) const { return Label(ControlName(label)); }
   TInstallerWizard& Wizard() { return *FWizard; }
   // The page now shown (0, 1 or 2).
   int PageIndex() const { return FPageIndex; }
@@ -120,6 +121,7 @@ class TMainInstallForm : public TInstallerView {
   void ChB_ZalohaClick();
 
   HWND FHandle = nullptr;
+  HFONT FFont = nullptr;  // the window's font, owned by FFonts
   int FDpi = 96;
   std::map<std::string_view, HWND> FWindows;
   std::map<std::string_view, std::unique_ptr<TVqHTMLText>> FLabels;
@@ -130,6 +132,7 @@ class TMainInstallForm : public TInstallerView {
   std::map<std::pair<int, bool>, HFONT> FFontsBySize;
   std::unique_ptr<TPicture> FPicture;
   std::vector<HWND> FPages;
+  HWND FTitleLabel = nullptr;
   int FPageIndex = 0;
   UINT FTaskbarButtonCreated = 0;
   TTaskbarListSink* FTaskbarSink = nullptr;  // owned by FTaskbar

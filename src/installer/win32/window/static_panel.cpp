@@ -57,9 +57,12 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 HWND CreateStaticPanel(HWND parent, const RECT& place, int id, TPanelLook look,
                        const TPicture* picture) {
+  // The title panel's label lets the panel's bevel show through, so that panel
+  // paints below its child.
+  const DWORD clip = look == TPanelLook::plTitle ? 0 : WS_CLIPCHILDREN;
   HWND panel = CreateWindowExW(
-      WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, place.left,
-      place.top, place.right - place.left, place.bottom - place.top, parent,
+      WS_EX_CONTROLPARENT, L"STATIC", L"", WS_CHILD | WS_CLIPSIBLINGS | clip, place.left, place.top,
+      place.right - place.left, place.bottom - place.top, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (panel == nullptr)
     return nullptr;
