@@ -57,9 +57,17 @@ class Shots:
     def __init__(self, driver, folder, log):
         self.driver, self.folder, self.log = driver, folder, log
 
-    def take(self, window, name):
+    def take(self, window, name, settle=True):
+        """settle: first waits until the window is restored (the install step
+        minimises it while Setup.exe runs) and painted (the labels repaint once
+        per display frame); a picture of work under way is taken at once."""
         if self.folder is None:
             return
+        if settle:
+            wait_for("the window restored", lambda: any(
+                w["hwnd"] == window["hwnd"] and not w["minimized"]
+                for w in self.driver.windows()), 30)
+            time.sleep(0.3)
         path = self.driver.screenshot(window, os.path.join(self.folder, name))
         self.log("picture %s" % path)
 
@@ -103,7 +111,7 @@ def download(driver, window, files, served, log, shots, timeout):
     driver.click(start)
     if shots.folder is not None:
         wait_bar_share(driver, window, 0.3, 0.8, timeout)
-        shots.take(window, "page1-download.png")
+        shots.take(window, "page1-download.png", settle=False)
     pictures, positions = set(), []
 
     def finished():
@@ -133,7 +141,7 @@ def unpack(driver, window, files, log, shots, timeout):
     if shots.folder is not None:
         try:
             wait_bar_share(driver, window, 0.2, 0.9, timeout)
-            shots.take(window, "page2-unpack.png")
+            shots.take(window, "page2-unpack.png", settle=False)
         except DriverError:
             log("the unpacking went by too fast for a picture")
     wait_for("the unpacking", lambda: not os.path.exists(files.download)

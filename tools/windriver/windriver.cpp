@@ -4,7 +4,8 @@
 // prefix), with a Python driver on the other end of the pipes.
 //
 //   windows                   the visible top-level windows:
-//                             [{"hwnd","pid","class","title","rect":[l,t,r,b]}]
+//                             [{"hwnd","pid","class","title","minimized",
+//                               "rect":[l,t,r,b]}]
 //   controls HWND             every window below HWND, depth first, in z-order:
 //                             [{"hwnd","parent","id","class","text","style",
 //                               "exstyle","visible","enabled","rect","check",
@@ -134,6 +135,7 @@ std::string Windows() {
       out += ",";
     out += "{\"hwnd\":" + Handle(window) + ",\"pid\":" + std::to_string(pid) +
            ",\"class\":" + Quoted(ClassOf(window)) + ",\"title\":" + Quoted(TextOf(window)) +
+           ",\"minimized\":" + (IsIconic(window) ? "true" : "false") +
            ",\"rect\":" + RectJson(rect) + "}";
   }
   return out + "]";
