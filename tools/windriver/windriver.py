@@ -158,21 +158,22 @@ class WinDriver:
             return c
         return None
 
-    def wait_control(self, window, what, predicate, timeout):
-        """The first control below window that predicate accepts, waited for."""
+    def wait_control(self, window, what, predicate, timeout, interval=0.05):
+        """The first control below window that predicate accepts, waited for
+        (looked for every interval seconds)."""
         def found():
             for c in self.controls(window):
                 if predicate(c):
                     return c
             return None
-        return wait_for(what, found, timeout)
+        return wait_for(what, found, timeout, interval)
 
-    def wait_button(self, window, caption, timeout):
+    def wait_button(self, window, caption, timeout, interval=0.05):
         """The shown, enabled button of this caption, waited for."""
         return self.wait_control(
             window, "the button %r shown and enabled" % caption,
             lambda c: c["class"].lower() == "button" and c.text == caption and c.visible
-            and c.enabled, timeout)
+            and c.enabled, timeout, interval)
 
     def click(self, control):
         self.ask("click", control["hwnd"])
