@@ -7,9 +7,12 @@ Windows demo and the Windows screenshots.
 """
 
 import os
+import sys
 import time
 
-from windriver import DriverError, wait_for
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "xdriver"))
+from road_driver import same_content  # noqa: E402
+from windriver import DriverError, wait_for  # noqa: E402
 
 WINDOW_TITLE = "Vornel instalátor"
 SETUP_TITLE = "Instalace demo"
@@ -29,14 +32,6 @@ class RoadFiles:
 
     def left(self):
         return [p for p in (self.download, self.unpacked) if os.path.exists(p)]
-
-
-def same_content(path, expected):
-    try:
-        with open(path, "rb") as f:
-            return f.read() == expected
-    except OSError:
-        return False
 
 
 def bar_of(driver, window):

@@ -28,11 +28,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "htmltext/gdi/gdi_handles.h"
+
 namespace {
+
+using vornel::TBitmapHandle;
+using vornel::TMemoryDC;
+using vornel::TSelection;
+using vornel::TWindowDC;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty())
@@ -212,31 +220,13 @@ std::string Post(HWND window, UINT message, WPARAM wParam) {
   return "{}";
 }
 
-// Owns a device context of the screen's format for the copy.
-class TMemoryDC {
- public:
-  explicit TMemoryDC(HDC like) : FDC(CreateCompatibleDC(like)) {}
-  ~TMemoryDC() { DeleteDC(FDC); }
-  TMemoryDC(const TMemoryDC&) = delete;
-  TMemoryDC& operator=(const TMemoryDC&) = delete;
-  HDC Get() const { return FDC; }
-
- private:
-  HDC FDC;
+struct TFileCloser {
+  void operator()(HANDLE file) const {
+    if (file != INVALID_HANDLE_VALUE)
+      CloseHandle(file);
+  }
 };
-
-class TWindowDC {
- public:
-  explicit TWindowDC(HWND window) : FWindow(window), FDC(GetDC(window)) {}
-  ~TWindowDC() { ReleaseDC(FWindow, FDC); }
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  HDC Get() const { return FDC; }
-
- private:
-  HWND FWindow;
-  HDC FDC;
-};
+using TFile = std::unique_ptr<void, TFileCloser>;
 
 // The client area as the screen shows it, copied from the top-level window's
 // device context (the window surface that children draw into as well) into a
@@ -263,10 +253,10 @@ std::string Shot(HWND window, const std::string& file) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  TBitmapHandle bitmap(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap)
     return Error("CreateDIBSection failed");
-  HGDIOBJ old = SelectObject(memory.Get(), bitmap);
+  TSelection selected(memory.Get(), bitmap.get());
   const BOOL copied =
       BitBlt(memory.Get(), 0, 0, width, height, source.Get(), origin.x, origin.y, SRCCOPY);
   GdiFlush();
@@ -277,27 +267,18 @@ std::string Shot(HWND window, const std::string& file) {
   header.bfOffBits = sizeof header + sizeof info.bmiHeader;
   header.bfSize = header.bfOffBits + size;
   info.bmiHeader.biSizeImage = size;
-  std::string result;
-  HANDLE out = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (!copied) {
-    result = Error("BitBlt failed");
-  } else if (out == INVALID_HANDLE_VALUE) {
-    result = Error("cannot write " + file);
-  } else {
-    DWORD written = 0;
-    const bool ok = WriteFile(out, &header, sizeof header, &written, nullptr) &&
-                    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                    WriteFile(out, bits, size, &written, nullptr) && written == size;
-    result =
-        ok ? "{\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) + "}"
-           : Error("cannot write " + file);
-  }
-  if (out != INVALID_HANDLE_VALUE)
-    CloseHandle(out);
-  SelectObject(memory.Get(), old);
-  DeleteObject(bitmap);
-  return result;
+  if (!copied)
+    return Error("BitBlt failed");
+  const TFile out(CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  const bool ok = out.get() != INVALID_HANDLE_VALUE &&
+                  WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
+                  WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+                  WriteFile(out.get(), bits, size, &written, nullptr) && written == size;
+  if (!ok)
+    return Error("cannot write " + file);
+  return "{\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) + "}";
 }
 
 std::string Temp() {

@@ -84,7 +84,10 @@ class Control(dict):
 class WinDriver:
     def __init__(self, session, program):
         self.session = session
-        self.process = subprocess.Popen(["wine", program], env=session.env, stdin=subprocess.PIPE,
+        # From the root: Wine reads the Unix paths given to it (pictures) on the
+        # drive of the root folder.
+        self.process = subprocess.Popen(["wine", program], cwd="/", env=session.env,
+                                        stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                         text=True, encoding="utf-8")
 
