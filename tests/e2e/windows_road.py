@@ -13,7 +13,8 @@ CASE is one of
     damaged    a set with a damaged item: the message box names it, the download
                is deleted and "Start" is back
     cancel     "Storno" during a slow download: "Start" is back with a part on
-               disk; a second Start completes the download
+               disk; a second Start completes the download; the backup box
+               ticked and its folder picker cancelled leave it unticked
     refused    a server certificate of a CA the program does not trust: the
                message box tells the verification failure, no download is left
 INSTALLER is built with the host 127.0.0.1:PORT, SET is the demo set with the
@@ -34,6 +35,7 @@ import zipfile
 SKIP = 77
 SET_NAME = "Tarvo2021_2021K1.zip"
 PROGRAM_NAME = "InstallTarvo.exe"
+BACKUP_BOX = "Uchovat zálohu instalační sady pro pozdější použití ve složce:"
 
 
 def log(text):
@@ -169,8 +171,8 @@ def case_damaged(road, server):
 
 
 def case_cancel(road, server):
-    """Storno, then a second Start that completes: the road goes on to the
-    unpacked set, and the close leaves nothing of it."""
+    """Storno, then a second Start that completes: the road goes on through the
+    cancelled folder picker to the unpacked set, and the close leaves nothing."""
     window = road.start(server.trusted)
     log("click on \"Start\"")
     road.driver.click_button(window, "Start")
@@ -190,6 +192,19 @@ def case_cancel(road, server):
     server.control("mode=normal")
     win_road.download(road.driver, window, road.files, road.served, log,
                       win_road.Shots(road.driver, None, log), 60)
+    # The backup box ticked brings up the folder picker; cancelling it unticks the
+    # box again, and the set is unpacked beside the download.
+    log("tick the backup box")
+    road.driver.set_check(window, BACKUP_BOX, True)
+    picker = road.driver.wait_window(class_name=win_road.MESSAGE_BOX_CLASS, timeout=30)
+    box = road.driver.control(window, BACKUP_BOX, "button")
+    assert box["check"] == 1, "the backup box is not ticked while its picker is shown"
+    log("the folder picker is shown: %r, the box ticked; click on \"Cancel\"" % picker["title"])
+    road.driver.click_button(picker, "Cancel")
+    win_road.wait_for("the picker to go", lambda: road.driver.window_gone(picker), 30)
+    road.driver.wait_control(window, "the backup box unticked", lambda c: c.text == BACKUP_BOX
+                             and c.visible and c["check"] == 0, 30)
+    log("the backup box is unticked again")
     win_road.unpack(road.driver, window, road.files, log, win_road.Shots(road.driver, None, log),
                     60)
     road.close_and_check(window)

@@ -46,7 +46,7 @@ class WineSession:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def start(self, program, args=(), cwd=None, env=None):
-        return subprocess.Popen(["wine", program] + list(args), cwd=cwd,
+        return subprocess.Popen(["wine", os.path.abspath(program)] + list(args), cwd=cwd,
                                 env=dict(self.env, **(env or {})),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -86,7 +86,8 @@ class WinDriver:
         self.session = session
         # From the root: Wine reads the Unix paths given to it (pictures) on the
         # drive of the root folder.
-        self.process = subprocess.Popen(["wine", program], cwd="/", env=session.env,
+        self.process = subprocess.Popen(["wine", os.path.abspath(program)], cwd="/",
+                                        env=session.env,
                                         stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                         text=True, encoding="utf-8")
@@ -185,6 +186,14 @@ class WinDriver:
         button = self.wait_button(window, caption, timeout)
         self.click(button)
         return button
+
+    def set_check(self, window, caption, checked, timeout=30):
+        """Ticks or unticks the check box of this caption as a click does (the
+        program sees the click), unless it already is so; the box after it."""
+        box = self.wait_button(window, caption, timeout)
+        if bool(box["check"]) != checked:
+            self.click(box)
+        return box
 
     def request_close(self, window):
         self.ask("close", window["hwnd"])
