@@ -49,6 +49,8 @@ struct TLayoutControl {
   bool AutoWidth = false;             // labels: sized to the text's width
   bool AutoHeight = false;            // labels: sized to the text's height
   bool ButtonFaceBackground = false;  // labels: a fixed colour instead of the parent's
+  // The place in the tab order among the siblings; -1: none of its own.
+  int TabOrder = -1;
   // The control's role in the view, where the logic uses it.
   std::optional<TControl> Role = std::nullopt;
 };

@@ -8,7 +8,7 @@ composited back to front with premultiplied alpha and averaged down. The output
 is deterministic, so running the script again reproduces the committed file
 byte for byte:
 
-    tools/picture/draw_picture.py src/installer/window/resources/picture.png
+    tools/picture/draw_picture.py src/installer/resources/picture.png
 """
 
 import math

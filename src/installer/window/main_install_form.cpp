@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <algorithm>
+#include <map>
+#include <string_view>
 #include <utility>
 
 #include "htmltext/widget/html_text.h"
@@ -37,6 +39,21 @@ std::u16string U(const QString& text) {
   return text.toStdU16String();
 }
 
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A control's text: its lines joined with line breaks.
+std::u16string JoinedLines(const TLayoutControl& row) {
+  std::u16string text;
+  for (size_t i = 0; i < row.Lines.size(); ++i) {
+    if (i > 0)
+      text += u"\n";
+    text += row.Lines[i];
+  }
+  return text;
+}
+
 // Tahoma by its character height in pixels (-11 is 8 points at 96 dots per inch).
 QFont Tahoma(int pixelHeight, bool bold = false) {
   QFont font(QStringLiteral("Tahoma"));
@@ -47,42 +64,21 @@ QFont Tahoma(int pixelHeight, bool bold = false) {
 }
 
 // A panel without bevel that paints its own background.
-QWidget* MakePanel(QWidget* parent, const char* name, QRect place) {
+QWidget* MakePanel(QWidget* parent, QRect place) {
   auto* panel = new QWidget(parent);
-  panel->setObjectName(QString::fromLatin1(name));
   panel->setGeometry(place);
   panel->setAutoFillBackground(true);
   return panel;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, QRect place, const char16_t* text,
-                        bool visible = true) {
-  auto* button = new QPushButton(QString::fromStdU16String(text), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(place);
-  button->setAutoDefault(false);
-  button->setVisible(visible);
-  return button;
-}
-
-QProgressBar* MakeBar(QWidget* parent, const char* name) {
+QProgressBar* MakeBar(QWidget* parent, QRect place) {
   auto* bar = new TArProgressBar(parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  // Aligned to the panel's bottom, the panel's whole width.
-  bar->setGeometry(0, 176, 370, 12);
+  bar->setGeometry(place);
   bar->setRange(0, 100);
   bar->setValue(0);
   bar->setTextVisible(false);
   bar->setVisible(false);
   return bar;
-}
-
-THTMLLabelSpec StepNumber(const char* name, const char16_t* text) {
-  return {.Name = name,
-          .Place = QRect(1, 2, 12, 16),
-          .Font = Tahoma(13, true),
-          .AutoWidth = true,
-          .Lines = {text}};
 }
 
 }  // namespace
@@ -112,173 +108,124 @@ TMainInstallForm::~TMainInstallForm() {
 }
 
 void TMainInstallForm::BuildWindow() {
-  setObjectName(QStringLiteral("MainInstallForm"));
-  setWindowTitle(QStringLiteral("Vornel instalátor: #PRODUKT#"));
-  setFixedSize(ClientWidth, ClientHeight);
-  setFont(Tahoma(11));
+  setObjectName(Latin1(WindowName));
+  setWindowTitle(QString::fromStdU16String(std::u16string(WindowCaption)));
+  setFixedSize(WindowClientWidth, WindowClientHeight);
+  setFont(Tahoma(WindowFontHeight));
   QPalette colours = palette();
   colours.setColor(QPalette::Window, colours.color(QPalette::Button));
   setPalette(colours);
   setAutoFillBackground(true);
 
-  Register(
-      TControl::HTMText_Uvod,
-      MakeHTMLLabel(this, {.Name = "HTMText_Uvod",
-                           .Place = QRect(208, 40, 378, 26),
-                           .Lines = {u"S instalací <B>#PRODUKT#</B> Vám pomůže náš instalátor. "
-                                     u"Postupujte podle následujících kroků:"}}));
-
-  auto* title = new TBevelPanel(this);
-  title->setObjectName(QStringLiteral("P_Title"));
-  title->setGeometry(208, 8, 377, 22);
-  auto* label1 =
-      new QLabel(QStringLiteral("Nakladatelství Vornel, a.s. Vás vítá v instalátoru"), title);
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->setGeometry(0, 0, 377, 22);
-  label1->setAlignment(Qt::AlignCenter);
-  label1->setFont(Tahoma(13));
-
-  QWidget* imagePanel = MakePanel(this, "P_Image", QRect(2, 2, 198, 265));
-  auto* image = new QLabel(imagePanel);
-  image->setObjectName(QStringLiteral("Image1"));
-  image->setGeometry(7, 7, 184, 250);
-  image->setPixmap(QPixmap(QString::fromLatin1(PictureResource)));
-  image->setScaledContents(false);
-  image->setAlignment(Qt::AlignCenter);
-
-  FPages = new QStackedWidget(this);
-  FPages->setObjectName(QStringLiteral("PC_Main"));
-  FPages->setGeometry(208, 69, 378, 198);
-  // The page area of a page control whose tabs are hidden.
-  FPages->setContentsMargins(4, 4, 4, 6);
-  const char* pageNames[] = {"TS_Step1", "TS_Step2", "TS_Step3"};
-  const char* panelNames[] = {"P_Step1", "P_Step2", "P_Step3"};
-  for (int i = 0; i < 3; ++i) {
-    auto* page = new QWidget(FPages);
-    page->setObjectName(QString::fromLatin1(pageNames[i]));
-    FPages->addWidget(page);
-    QWidget* panel = MakePanel(page, panelNames[i], QRect(0, 0, 370, 188));
-    if (i == 0)
-      BuildPage1(panel);
-    if (i == 1)
-      BuildPage2(panel);
-    if (i == 2)
-      BuildPage3(panel);
+  std::map<std::string_view, QWidget*> widgets{{WindowName, this}};
+  // The controls that have a place in the tab order, by parent and place.
+  std::map<QWidget*, std::map<int, QWidget*>> tabOrder;
+  for (const TLayoutControl& row : WindowLayout()) {
+    QWidget* parent = widgets.at(row.Parent);
+    QWidget* widget = MakeControl(row, parent);
+    widgets[row.Name] = widget;
+    if (row.TabOrder >= 0)
+      tabOrder[parent][row.TabOrder] = widget;
   }
   FPages->setCurrentIndex(TS_Step1);
-
-  // Tab order of the window: the title panel, the picture panel, the pages.
-  setTabOrder(title, imagePanel);
-  setTabOrder(imagePanel, FPages);
+  for (const auto& [parent, siblings] : tabOrder) {
+    QWidget* previous = nullptr;
+    for (const auto& [place, widget] : siblings) {
+      if (previous != nullptr)
+        setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
 }
 
-void TMainInstallForm::BuildPage1(QWidget* panel) {
-  MakeHTMLLabel(panel, StepNumber("HTMText_KrokN1", u"1."));
-  MakeHTMLLabel(panel,
-                {.Name = "HTMText_Krok1",
-                 .Place = QRect(20, 4, 349, 78),
-                 .Font = Tahoma(11),
-                 .Lines = {u"Stažení aktuální instalační sady z našich internetových stránek "
-                           u"spustíte tlačítkem <B>[Start]</B>.",
-                           u"",
-                           u"Soubor má větší velikost, takže doba stahování je závislá na "
-                           u"rychlosti Vašeho připojení a může trvat řádově desítky minut. "
-                           u"Vyčkejte prosím než se soubor stáhne. Mezitím můžete na počítačí "
-                           u"normálně pracovat."}});
-  Register(TControl::HTMText_InfoDown, MakeHTMLLabel(panel, {.Name = "HTMText_InfoDown",
-                                                             .Place = QRect(20, 116, 349, 13),
-                                                             .Font = Tahoma(11),
-                                                             .Lines = {u" "},
-                                                             .Visible = false}));
-  QPushButton* start = MakeButton(panel, "B_StartK1", QRect(288, 143, 75, 25), u"Start");
-  QPushButton* cancel =
-      MakeButton(panel, "B_StornoDown", QRect(207, 143, 75, 25), u"Storno", false);
-  cancel->setCursor(Qt::ArrowCursor);
-  QProgressBar* bar = MakeBar(panel, "ArPB_Down");
-  setTabOrder(start, cancel);
-  setTabOrder(cancel, bar);
-  Register(TControl::B_StartK1, start);
-  Register(TControl::B_StornoDown, cancel);
-  Register(TControl::ArPB_Down, bar);
-}
-
-void TMainInstallForm::BuildPage2(QWidget* panel) {
-  const char16_t* intro =
-      u"Instalační sada byla úspěšně stažena. Rozbalení sady v dočasné složce spustíte "
-      u"tlačítkem <B>[Rozbalit]</B>.";
-  Register(TControl::HTMText_Krok2_2,
-           MakeHTMLLabel(panel, {.Name = "HTMText_Krok2_2",
-                                 .Place = QRect(20, 4, 349, 52),
-                                 .Font = Tahoma(11),
-                                 .Lines = {intro, u"", u"Probíhá rozbalování instalační sady ..."},
-                                 .Visible = false}));
-  MakeHTMLLabel(panel, StepNumber("HTMText_KrokN2", u"2."));
-  Register(TControl::HTMText_Krok2_1,
-           MakeHTMLLabel(panel, {.Name = "HTMText_Krok2_1",
-                                 .Place = QRect(20, 4, 349, 52),
-                                 .Font = Tahoma(11),
-                                 .Lines = {intro, u"", u"Vyčkejte prosím. než se sada rozbalí."}}));
-  Register(TControl::HTMText_BackupFolder, MakeHTMLLabel(panel, {.Name = "HTMText_BackupFolder",
-                                                                 .Place = QRect(36, 90, 333, 13),
-                                                                 .Lines = {u" "},
-                                                                 .Visible = false}));
-  QPushButton* unpack = MakeButton(panel, "B_RozbalK2", QRect(288, 143, 75, 25), u"Rozbalit");
-  FBackupBox = new QCheckBox(
-      QStringLiteral("Uchovat zálohu instalační sady pro pozdější použití ve složce:"), panel);
-  FBackupBox->setObjectName(QStringLiteral("ChB_Zaloha"));
-  FBackupBox->setGeometry(20, 71, 317, 17);
-  connect(FBackupBox, &QCheckBox::clicked, this, [this] { ChB_ZalohaClick(); });
-  QProgressBar* bar = MakeBar(panel, "ArPB_Main");
-  setTabOrder(unpack, FBackupBox);
-  setTabOrder(FBackupBox, bar);
-  Register(TControl::B_RozbalK2, unpack);
-  Register(TControl::ChB_Zaloha, FBackupBox);
-  Register(TControl::ArPB_Main, bar);
-}
-
-void TMainInstallForm::BuildPage3(QWidget* panel) {
-  MakeHTMLLabel(panel, {.Name = "HTMText_Krok3",
-                        .Place = QRect(20, 4, 349, 65),
-                        .Font = Tahoma(11),
-                        .Lines = {u"Instalační soubory byly úspěšně rozbaleny a jsou připraveny k "
-                                  u"instalaci, kterou spustíte tlačítkem <B>[Instalovat]</B>.",
-                                  u"",
-                                  u"Instalace bude probíhat v samostatném instalačním programu. Po "
-                                  u"ukončení instalace budete vrácení zprátky do instalátoru.."}});
-  MakeHTMLLabel(panel, StepNumber("HTMText_KrokN3", u"3."));
-  Register(
-      TControl::HTMText_InfoSetup_NoOK,
-      MakeHTMLLabel(panel, {.Name = "HTMText_InfoSetup_NoOK",
-                            .Place = QRect(20, 84, 350, 39),
-                            .Lines = {u"Instalace nebyla dokončena. ",
-                                      u"Pokud nechce pustit instalaci znovu, ukončete instalátor "
-                                      u"tlačítkem <B>[Storno]</B>."},
-                            .Visible = false}));
-  Register(
-      TControl::HTMText_InfoSetup_OK,
-      MakeHTMLLabel(panel, {.Name = "HTMText_InfoSetup_OK",
-                            .Place = QRect(20, 84, 350, 55),
-                            .Lines = {u"<FS:10><FC:$0000B000><B>Instalace byla úspěšně "
-                                      u"provedena.</B></FC></FS>",
-                                      u"",
-                                      u"Tlačítkem <B>[Dokončit]</B> instalátor provede závěrečný "
-                                      u"úklid dočasných dat a případnou zálohu instalační sady."},
-                            .Visible = false,
-                            .ButtonFaceBackground = true}));
-  QPushButton* install = MakeButton(panel, "B_InstalK3", QRect(288, 143, 75, 25), u"Instalovat");
-  QPushButton* cancel = MakeButton(panel, "B_Storno", QRect(207, 143, 75, 25), u"Storno", false);
-  setTabOrder(install, cancel);
-  Register(TControl::B_InstalK3, install);
-  Register(TControl::B_Storno, cancel);
+QWidget* TMainInstallForm::MakeControl(const TLayoutControl& row, QWidget* parent) {
+  const QRect place(row.Place.Left, row.Place.Top, row.Place.Width, row.Place.Height);
+  const char* name = row.Name.data();  // the table's names are string literals
+  QWidget* widget = nullptr;
+  switch (row.Kind) {
+    case TLayoutKind::lkPanel:
+      widget = MakePanel(parent, place);
+      break;
+    case TLayoutKind::lkTitlePanel:
+      widget = new TBevelPanel(parent);
+      widget->setGeometry(place);
+      break;
+    case TLayoutKind::lkPlainLabel: {
+      auto* label = new QLabel(Q(JoinedLines(row)), parent);
+      label->setGeometry(place);
+      label->setAlignment(Qt::AlignCenter);
+      widget = label;
+      break;
+    }
+    case TLayoutKind::lkPicture: {
+      auto* image = new QLabel(parent);
+      image->setGeometry(place);
+      image->setPixmap(QPixmap(QString::fromLatin1(PictureResource)));
+      image->setScaledContents(false);
+      image->setAlignment(Qt::AlignCenter);
+      widget = image;
+      break;
+    }
+    case TLayoutKind::lkPageControl:
+      FPages = new QStackedWidget(parent);
+      FPages->setGeometry(place);
+      // The page area of a page control whose tabs are hidden.
+      FPages->setContentsMargins(4, 4, 4, 6);
+      widget = FPages;
+      break;
+    case TLayoutKind::lkPage:
+      // Placed by the page control.
+      widget = new QWidget(FPages);
+      FPages->addWidget(widget);
+      break;
+    case TLayoutKind::lkHTMLLabel: {
+      std::optional<QFont> font;
+      if (row.FontHeight != 0)
+        font = Tahoma(row.FontHeight, row.Bold);
+      widget = MakeHTMLLabel(
+          parent, {.Name = name,
+                   .Place = place,
+                   .Font = font,
+                   .AutoWidth = row.AutoWidth,
+                   .AutoHeight = row.AutoHeight,
+                   .Lines = std::vector<std::u16string>(row.Lines.begin(), row.Lines.end()),
+                   .Visible = row.Visible,
+                   .ButtonFaceBackground = row.ButtonFaceBackground});
+      if (row.Role)
+        FLabels[static_cast<size_t>(*row.Role)] = static_cast<TVqHTMLText*>(widget);
+      break;
+    }
+    case TLayoutKind::lkButton: {
+      auto* button = new QPushButton(Q(JoinedLines(row)), parent);
+      button->setGeometry(place);
+      button->setAutoDefault(false);
+      widget = button;
+      break;
+    }
+    case TLayoutKind::lkCheckBox:
+      FBackupBox = new QCheckBox(Q(JoinedLines(row)), parent);
+      FBackupBox->setGeometry(place);
+      connect(FBackupBox, &QCheckBox::clicked, this, [this] { ChB_ZalohaClick(); });
+      widget = FBackupBox;
+      break;
+    case TLayoutKind::lkProgressBar:
+      widget = MakeBar(parent, place);
+      break;
+  }
+  widget->setObjectName(Latin1(row.Name));
+  if (row.Kind != TLayoutKind::lkHTMLLabel) {
+    if (row.FontHeight != 0)
+      widget->setFont(Tahoma(row.FontHeight, row.Bold));
+    if (!row.Visible)
+      widget->setVisible(false);
+  }
+  if (row.Role)
+    Register(*row.Role, widget);
+  return widget;
 }
 
 void TMainInstallForm::Register(TControl control, QWidget* widget) {
   FControls[static_cast<size_t>(control)] = widget;
-}
-
-void TMainInstallForm::Register(TControl label, TVqHTMLText* widget) {
-  FLabels[static_cast<size_t>(label)] = widget;
-  Register(label, static_cast<QWidget*>(widget));
 }
 
 QPushButton* TMainInstallForm::Button(TControl button) const {

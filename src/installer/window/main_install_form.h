@@ -16,6 +16,7 @@
 #include "installer/installer_state.h"
 #include "installer/installer_view.h"
 #include "installer/installer_wizard.h"
+#include "installer/window_layout.h"
 
 class QCheckBox;
 class QLabel;
@@ -33,8 +34,8 @@ class TMainInstallForm : public QWidget, public TInstallerView {
 
  public:
   // Client area at 96 dots per inch.
-  static constexpr int ClientWidth = 594;
-  static constexpr int ClientHeight = 269;
+  static constexpr int ClientWidth = WindowClientWidth;
+  static constexpr int ClientHeight = WindowClientHeight;
 
   TMainInstallForm(TInstallerState& state, TInstallerEnvironment environment,
                    QWidget* parent = nullptr);
@@ -94,11 +95,8 @@ class TMainInstallForm : public QWidget, public TInstallerView {
 
  private:
   void BuildWindow();
-  void BuildPage1(QWidget* panel);
-  void BuildPage2(QWidget* panel);
-  void BuildPage3(QWidget* panel);
+  QWidget* MakeControl(const TLayoutControl& row, QWidget* parent);
   void Register(TControl control, QWidget* widget);
-  void Register(TControl label, TVqHTMLText* widget);
   QPushButton* Button(TControl button) const;
   QProgressBar* Bar(TControl bar) const;
   void ChB_ZalohaClick();

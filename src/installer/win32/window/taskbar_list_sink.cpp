@@ -1,5 +1,7 @@
 #include "installer/win32/window/taskbar_list_sink.h"
 
+#include <utility>
+
 namespace vornel {
 
 namespace {
@@ -20,9 +22,18 @@ TBPFLAG FlagOf(TTaskBarProgressState state) {
   return TBPF_NOPROGRESS;
 }
 
+ITaskbarList3* ShellTaskbarList() {
+  ITaskbarList3* list = nullptr;
+  if (FAILED(
+          CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list))))
+    return nullptr;
+  return list;
+}
+
 }  // namespace
 
-TTaskbarListSink::TTaskbarListSink(HWND window) : FWindow(window) {}
+TTaskbarListSink::TTaskbarListSink(HWND window, TListFactory factory)
+    : FWindow(window), FFactory(factory ? std::move(factory) : TListFactory(ShellTaskbarList)) {}
 
 TTaskbarListSink::~TTaskbarListSink() {
   if (FTimerArmed && IsWindow(FWindow))
@@ -48,9 +59,8 @@ void TTaskbarListSink::SetThumbnailTooltip(const std::u16string& toolTip) {
 
 bool TTaskbarListSink::ButtonCreated() {
   if (!FList) {
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(FList.Out()))) ||
-        FAILED(FList->HrInit())) {
+    *FList.Out() = FFactory();
+    if (!FList || FAILED(FList->HrInit())) {
       FList.Reset();
       return false;
     }
@@ -68,8 +78,17 @@ void TTaskbarListSink::TimerFired() {
   Send();
 }
 
+// What the button shows of the progress: no value without a bar.
+TTaskbarListSink::TProgress TTaskbarListSink::Shown(TProgress progress) {
+  if (progress.State == tbpsNone || progress.State == tbpsIndeterminate) {
+    progress.Value = 0;
+    progress.Maximum = 0;
+  }
+  return progress;
+}
+
 void TTaskbarListSink::Changed() {
-  if (!FList || FTimerArmed || (FEverSent && FPending == FSent))
+  if (!FList || FTimerArmed || (FEverSent && Shown(FPending) == FSent))
     return;
   const ULONGLONG now = GetTickCount64();
   if (!FEverSent || now - FSentAt >= MinIntervalMs) {
@@ -83,7 +102,7 @@ void TTaskbarListSink::Changed() {
 }
 
 void TTaskbarListSink::Send() {
-  if (!FList || (FEverSent && FPending == FSent))
+  if (!FList || (FEverSent && Shown(FPending) == FSent))
     return;
   // The state first: a value given while the button shows no progress would
   // switch it to normal progress.
@@ -92,7 +111,7 @@ void TTaskbarListSink::Send() {
     FList->SetProgressValue(FWindow, static_cast<ULONGLONG>(FPending.Value),
                             static_cast<ULONGLONG>(FPending.Maximum));
   }
-  FSent = FPending;
+  FSent = Shown(FPending);
   FEverSent = true;
   FSentAt = GetTickCount64();
 }

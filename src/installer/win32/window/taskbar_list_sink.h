@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "installer/taskbar.h"
@@ -21,9 +22,13 @@ class TTaskbarListSink : public ITaskbarSink {
   static constexpr UINT_PTR TimerId = 0x7A5B;
   static constexpr ULONGLONG MinIntervalMs = 100;
 
+  // Makes the shell's list: a new reference, or null when there is none.
+  using TListFactory = std::function<ITaskbarList3*()>;
+
   // The button of the top-level window; its window procedure hands on the
-  // button message and the timer.
-  explicit TTaskbarListSink(HWND window);
+  // button message and the timer. The list comes from the shell unless the
+  // factory says otherwise.
+  explicit TTaskbarListSink(HWND window, TListFactory factory = nullptr);
   ~TTaskbarListSink() override;
   TTaskbarListSink(const TTaskbarListSink&) = delete;
   TTaskbarListSink& operator=(const TTaskbarListSink&) = delete;
@@ -47,10 +52,12 @@ class TTaskbarListSink : public ITaskbarSink {
     bool operator==(const TProgress&) const = default;
   };
 
+  static TProgress Shown(TProgress progress);
   void Changed();
   void Send();
 
   HWND FWindow;
+  TListFactory FFactory;
   TComPtr<ITaskbarList3> FList;
   TProgress FPending;
   TProgress FSent;

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -236,6 +237,21 @@ TEST_F(Win32WindowTest, WindowAsBuilt) {
   EXPECT_EQ(log.lfHeight, -f.Form->Scale(11));
   EXPECT_STREQ(log.lfFaceName, L"Tahoma");
   EXPECT_TRUE(FontFamilyInstalled(L"Tahoma"));
+}
+
+// The system's dots per inch, which the run's environment may name (a desktop
+// set to another scale), and the window's geometry scaled to them.
+TEST_F(Win32WindowTest, ScaledToTheSystemDpi) {
+  const char* expected = std::getenv("VORNEL_EXPECT_DPI");
+  TFormFixture f;
+  f.ShowAndSettle();
+  EXPECT_EQ(f.Form->Dpi(), expected ? std::atoi(expected) : 96);
+  RECT client{};
+  GetClientRect(f.Form->Handle(), &client);
+  EXPECT_EQ(client.right, MulDiv(594, f.Form->Dpi(), 96));
+  EXPECT_EQ(client.bottom, MulDiv(269, f.Form->Dpi(), 96));
+  const RECT start = PlaceOf(f.Find("B_StartK1"));
+  EXPECT_EQ(start.right - start.left, MulDiv(75, f.Form->Dpi(), 96));
 }
 
 TEST_F(Win32WindowTest, ControlsAsBuilt) {
@@ -660,6 +676,79 @@ TEST_F(Win32WindowTest, ViewOperationsReachTheControls) {
   f.Form->ShowPage(TS_Step2);
   SendMessageW(f.Find("ChB_Zaloha"), BM_CLICK, 0, 0);
   EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(Win32WindowTest, MinimisedWhileTheSetsProgramRuns) {
+  TFormFixture f;
+  f.ShowAndSettle();
+  f.Form->SetWindowState(wsMinimized);
+  Pump(100ms);
+  EXPECT_TRUE(IsIconic(f.Form->Handle()));
+  f.Form->SetWindowState(wsNormal);
+  Pump(100ms);
+  EXPECT_FALSE(IsIconic(f.Form->Handle()));
+  EXPECT_TRUE(IsWindowVisible(f.Form->Handle()));
+}
+
+std::wstring LongPath(const std::wstring& path) {
+  std::wstring full(32768, L'\0');
+  full.resize(GetLongPathNameW(path.c_str(), full.data(), static_cast<DWORD>(full.size())));
+  return full;
+}
+
+// The system's folder picker: a dialog over the window; the folder typed into it
+// is picked with OK, none with Cancel.
+TEST_F(Win32WindowTest, TheFolderPickerPicksAFolderOrNone) {
+  TFormFixture f;
+  f.ShowAndSettle();
+  testing::TTempDir temp;
+  static std::wstring Typed;
+  Typed = (temp.Path() / L"Záloha sady").wstring();
+  ASSERT_TRUE(CreateDirectoryW(Typed.c_str(), nullptr));
+  for (const int answer : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(answer);
+    static int Answer;
+    static HWND Owner;
+    static std::wstring Seen;
+    static int Polls;  // while the dialog is up
+    Answer = answer;
+    Owner = f.Form->Handle();
+    Seen.clear();
+    Polls = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND window, LPARAM) -> BOOL {
+            if (ClassOf(window) != L"#32770" || !IsWindowVisible(window) ||
+                GetWindow(window, GW_OWNER) != Owner)
+              return TRUE;
+            ++Polls;
+            if (Polls == 1) {
+              Seen = TextOf(window);
+              // The folder in the dialog's name field (its control 1152, edt1).
+              if (Answer == IDOK)
+                SetWindowTextW(GetDlgItem(window, 1152), Typed.c_str());
+              PostMessageW(GetDlgItem(window, Answer), BM_CLICK, 0, 0);
+            } else if (Polls == 100) {
+              // Not closed by the answer: given up, so the test fails instead of waiting.
+              PostMessageW(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
+            }
+            return TRUE;
+          },
+          0);
+    });
+    const std::optional<std::u16string> folder = f.Form->PickFolder();
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(Seen.empty());  // the dialog was there, with a title
+    EXPECT_LT(Polls, 100);
+    if (answer == IDCANCEL) {
+      EXPECT_EQ(folder, std::nullopt);
+    } else {
+      ASSERT_TRUE(folder.has_value());
+      EXPECT_EQ(_wcsicmp(LongPath(Wide(*folder)).c_str(), LongPath(Typed).c_str()), 0)
+          << ToUtf8(*folder);
+    }
+  }
 }
 
 TEST_F(Win32WindowTest, CloseIsRefusedWhileBusyAndWritesTheScriptOtherwise) {
