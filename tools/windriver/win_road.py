@@ -177,6 +177,14 @@ def walk(driver, installer, files, served, log, shots_folder=None, timeout=60, s
     """The whole road on the installer just started; returns its exit code after
     "Dokončit". seen, a dict, gets what the download showed ("status_pictures",
     "positions")."""
+    try:
+        return walk_steps(driver, installer, files, served, log, shots_folder, timeout, seen)
+    except DriverError:
+        describe(driver, log)
+        raise
+
+
+def walk_steps(driver, installer, files, served, log, shots_folder, timeout, seen):
     shots = Shots(driver, shots_folder, log)
     window = driver.wait_window(WINDOW_TITLE, timeout=timeout)
     log("the installer's window is shown: %r" % window["title"])
@@ -194,6 +202,18 @@ def walk(driver, installer, files, served, log, shots_folder=None, timeout=60, s
     code = installer.wait(timeout)
     log("the installer ended with exit code %d" % code)
     return code
+
+
+def describe(driver, log):
+    """Logs every shown window and its shown controls: what the screen holds when
+    a wait has failed."""
+    for window in driver.windows():
+        log("window %r (class %s%s)" % (window["title"], window["class"],
+                                       ", minimised" if window["minimized"] else ""))
+        for c in driver.controls(window):
+            if c.visible:
+                log("  %s %r%s%s" % (c["class"], c.text[:40], "" if c.enabled else " disabled",
+                                     " at %d/%d" % (c["pos"], c["max"]) if "pos" in c else ""))
 
 
 def wait_self_delete(folder, program, timeout):
