@@ -32,6 +32,13 @@ import time
 import urllib.request
 import zipfile
 
+_TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
+sys.path.insert(0, os.path.join(_TOOLS, "windriver"))
+sys.path.insert(0, os.path.join(_TOOLS, "xdriver"))
+import win_road  # noqa: E402
+import windriver  # noqa: E402
+import xdriver  # noqa: E402
+
 SKIP = 77
 SET_NAME = "Tarvo2021_2021K1.zip"
 PROGRAM_NAME = "InstallTarvo.exe"
@@ -96,13 +103,12 @@ class DemoServer:
 class Road:
     """One run of the program: the session, the driver, the server, the files."""
 
-    def __init__(self, args, work, session, driver):
+    def __init__(self, args, work, served, session, driver):
         self.args, self.work, self.session, self.driver = args, work, session, driver
         self.folder = os.path.join(work, "installer")
         self.program = os.path.join(self.folder, PROGRAM_NAME)
-        self.served = os.path.join(work, SET_NAME)
+        self.served = served
         os.mkdir(self.folder)
-        shutil.copy2(args.set, self.served)
         self.files = win_road.RoadFiles(driver.temp_folder(), SET_NAME)
         for path in self.files.left():
             shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
@@ -250,12 +256,6 @@ class Args:
 
 def main():
     args = Args(sys.argv[1:])
-    global windriver, win_road, xdriver
-    sys.path.insert(0, os.path.join(args.source, "tools/windriver"))
-    sys.path.insert(0, os.path.join(args.source, "tools/xdriver"))
-    import win_road  # noqa: E402
-    import windriver  # noqa: E402
-    import xdriver  # noqa: E402
     if not windriver.have_wine():
         log("skipped: no Wine or Xvfb here")
         return SKIP
@@ -270,8 +270,7 @@ def main():
             server = DemoServer(args.source, work, served, args.port, mode)
             try:
                 with windriver.WinDriver(session, args.windriver) as driver:
-                    args.set = served
-                    road = Road(args, work, session, driver)
+                    road = Road(args, work, served, session, driver)
                     try:
                         case(road, server)
                     finally:
