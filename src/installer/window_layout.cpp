@@ -207,6 +207,16 @@ std::vector<TLayoutControl> MakeLayout() {
 
 }  // namespace
 
+std::u16string JoinedText(const TLayoutControl& control, std::u16string_view separator) {
+  std::u16string text;
+  for (size_t i = 0; i < control.Lines.size(); ++i) {
+    if (i > 0)
+      text += separator;
+    text += control.Lines[i];
+  }
+  return text;
+}
+
 std::span<const TLayoutControl> WindowLayout() {
   static const std::vector<TLayoutControl> layout = MakeLayout();
   return layout;

@@ -65,6 +65,9 @@ inline constexpr int WindowClientHeight = 269;
 inline constexpr int WindowFontHeight = 11;
 inline constexpr std::u16string_view WindowFontFamily = u"Tahoma";
 
+// A control's text as one string, its lines joined with the separator.
+std::u16string JoinedText(const TLayoutControl& control, std::u16string_view separator);
+
 // Every control in creation order.
 std::span<const TLayoutControl> WindowLayout();
 // The row of that name; null when there is none.

@@ -43,17 +43,6 @@ QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A control's text: its lines joined with line breaks.
-std::u16string JoinedLines(const TLayoutControl& row) {
-  std::u16string text;
-  for (size_t i = 0; i < row.Lines.size(); ++i) {
-    if (i > 0)
-      text += u"\n";
-    text += row.Lines[i];
-  }
-  return text;
-}
-
 // Tahoma by its character height in pixels (-11 is 8 points at 96 dots per inch).
 QFont Tahoma(int pixelHeight, bool bold = false) {
   QFont font(QStringLiteral("Tahoma"));
@@ -151,7 +140,7 @@ QWidget* TMainInstallForm::MakeControl(const TLayoutControl& row, QWidget* paren
       widget->setGeometry(place);
       break;
     case TLayoutKind::lkPlainLabel: {
-      auto* label = new QLabel(Q(JoinedLines(row)), parent);
+      auto* label = new QLabel(Q(JoinedText(row, u"\n")), parent);
       label->setGeometry(place);
       label->setAlignment(Qt::AlignCenter);
       widget = label;
@@ -174,9 +163,10 @@ QWidget* TMainInstallForm::MakeControl(const TLayoutControl& row, QWidget* paren
       widget = FPages;
       break;
     case TLayoutKind::lkPage:
-      // Placed by the page control.
+      // At the place that the page control's margins give it.
       widget = new QWidget(FPages);
       FPages->addWidget(widget);
+      widget->setGeometry(place);
       break;
     case TLayoutKind::lkHTMLLabel: {
       std::optional<QFont> font;
@@ -196,14 +186,14 @@ QWidget* TMainInstallForm::MakeControl(const TLayoutControl& row, QWidget* paren
       break;
     }
     case TLayoutKind::lkButton: {
-      auto* button = new QPushButton(Q(JoinedLines(row)), parent);
+      auto* button = new QPushButton(Q(JoinedText(row, u"\n")), parent);
       button->setGeometry(place);
       button->setAutoDefault(false);
       widget = button;
       break;
     }
     case TLayoutKind::lkCheckBox:
-      FBackupBox = new QCheckBox(Q(JoinedLines(row)), parent);
+      FBackupBox = new QCheckBox(Q(JoinedText(row, u"\n")), parent);
       FBackupBox->setGeometry(place);
       connect(FBackupBox, &QCheckBox::clicked, this, [this] { ChB_ZalohaClick(); });
       widget = FBackupBox;

@@ -22,6 +22,7 @@
 #include "htmltext/widget/html_text.h"
 #include "installer/exception_handling.h"
 #include "installer/label_lines.h"
+#include "installer/support/window_design.h"
 #include "installer/window/application_title.h"
 #include "installer/window/html_label.h"
 #include "platform/exception.h"
@@ -60,70 +61,10 @@ class TFormFixture {
 
 using test::TBoxCatcher;
 
-struct TControlRow {
-  const char* Name;
-  const char* Parent;
-  QRect Place;
-  bool Visible;
-  bool Enabled;
-  const char16_t* Text;  // button, check box and plain-label text; null for others
-};
-
-// Every named control after start-up. Labels that size their height are checked
-// for place and width here and for height below.
-const TControlRow ControlRows[] = {
-    {"P_Title", "MainInstallForm", {208, 8, 377, 22}, true, true, nullptr},
-    {"Label1",
-     "P_Title",
-     {0, 0, 377, 22},
-     true,
-     true,
-     u"Nakladatelství Vornel, a.s. Vás vítá v instalátoru"},
-    {"P_Image", "MainInstallForm", {2, 2, 198, 265}, true, true, nullptr},
-    {"Image1", "P_Image", {7, 7, 184, 250}, true, true, nullptr},
-    {"PC_Main", "MainInstallForm", {208, 69, 378, 198}, true, true, nullptr},
-    {"P_Step1", "TS_Step1", {0, 0, 370, 188}, true, true, nullptr},
-    {"P_Step2", "TS_Step2", {0, 0, 370, 188}, true, true, nullptr},
-    {"P_Step3", "TS_Step3", {0, 0, 370, 188}, true, true, nullptr},
-    {"B_StartK1", "P_Step1", {288, 143, 75, 25}, true, true, u"Start"},
-    {"B_StornoDown", "P_Step1", {207, 143, 75, 25}, false, true, u"Storno"},
-    {"ArPB_Down", "P_Step1", {0, 176, 370, 12}, false, true, nullptr},
-    {"B_RozbalK2", "P_Step2", {288, 143, 75, 25}, true, true, u"Rozbalit"},
-    {"ChB_Zaloha",
-     "P_Step2",
-     {20, 71, 317, 17},
-     true,
-     true,
-     u"Uchovat zálohu instalační sady pro pozdější použití ve složce:"},
-    {"ArPB_Main", "P_Step2", {0, 176, 370, 12}, false, true, nullptr},
-    {"B_InstalK3", "P_Step3", {288, 143, 75, 25}, true, true, u"Instalovat"},
-    {"B_Storno", "P_Step3", {207, 143, 75, 25}, false, true, u"Storno"},
-};
-
-struct TLabelRow {
-  const char* Name;
-  const char* Parent;
-  QPoint Place;
-  int Width;  // 0: sized to its text
-  bool Visible;
-  int PixelSize;
-  bool Bold;
-};
-
-const TLabelRow LabelRows[] = {
-    {"HTMText_Uvod", "MainInstallForm", {208, 40}, 378, true, 11, false},
-    {"HTMText_KrokN1", "P_Step1", {1, 2}, 0, true, 13, true},
-    {"HTMText_Krok1", "P_Step1", {20, 4}, 349, true, 11, false},
-    {"HTMText_InfoDown", "P_Step1", {20, 116}, 349, false, 11, false},
-    {"HTMText_Krok2_2", "P_Step2", {20, 4}, 349, false, 11, false},
-    {"HTMText_KrokN2", "P_Step2", {1, 2}, 0, true, 13, true},
-    {"HTMText_Krok2_1", "P_Step2", {20, 4}, 349, true, 11, false},
-    {"HTMText_BackupFolder", "P_Step2", {36, 90}, 333, false, 11, false},
-    {"HTMText_Krok3", "P_Step3", {20, 4}, 349, true, 11, false},
-    {"HTMText_KrokN3", "P_Step3", {1, 2}, 0, true, 13, true},
-    {"HTMText_InfoSetup_NoOK", "P_Step3", {20, 84}, 350, false, 11, false},
-    {"HTMText_InfoSetup_OK", "P_Step3", {20, 84}, 350, false, 11, false},
-};
+using test::DesignControls;
+using test::DesignLabels;
+using test::TDesignControl;
+using test::TDesignLabel;
 
 TEST(MainInstallFormTest, WindowAsBuilt) {
   TFormFixture f;
@@ -151,15 +92,16 @@ TEST(MainInstallFormTest, WindowAsBuilt) {
 
 TEST(MainInstallFormTest, ControlsAsBuilt) {
   TFormFixture f;
-  for (const TControlRow& row : ControlRows) {
+  // Labels that size their height are checked for place and width below.
+  for (const TDesignControl& row : DesignControls) {
     SCOPED_TRACE(row.Name);
     QWidget* c = f.Find(row.Name);
     ASSERT_NE(c, nullptr);
     ASSERT_NE(c->parentWidget(), nullptr);
     EXPECT_EQ(c->parentWidget()->objectName(), QLatin1String(row.Parent));
-    EXPECT_EQ(c->geometry(), row.Place);
+    EXPECT_EQ(c->geometry(), QRect(row.Left, row.Top, row.Width, row.Height));
     EXPECT_EQ(!c->isHidden(), row.Visible);
-    EXPECT_EQ(c->isEnabled(), row.Enabled);
+    EXPECT_TRUE(c->isEnabled());
     if (row.Text) {
       QString text;
       if (auto* b = qobject_cast<QAbstractButton*>(c))
@@ -187,19 +129,19 @@ TEST(MainInstallFormTest, ControlsAsBuilt) {
 
 TEST(MainInstallFormTest, LabelsAsBuilt) {
   TFormFixture f;
-  for (const TLabelRow& row : LabelRows) {
+  for (const TDesignLabel& row : DesignLabels) {
     SCOPED_TRACE(row.Name);
     QWidget* c = f.Find(row.Name);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->parentWidget()->objectName(), QLatin1String(row.Parent));
-    EXPECT_EQ(c->pos(), row.Place);
+    EXPECT_EQ(c->pos(), QPoint(row.Left, row.Top));
     if (row.Width) {
       EXPECT_EQ(c->width(), row.Width);
     }
     EXPECT_GT(c->height(), 0);
     EXPECT_EQ(!c->isHidden(), row.Visible);
     EXPECT_EQ(c->font().family(), QStringLiteral("Tahoma"));
-    EXPECT_EQ(c->font().pixelSize(), row.PixelSize);
+    EXPECT_EQ(c->font().pixelSize(), row.PixelHeight);
     EXPECT_EQ(c->font().bold(), row.Bold);
   }
 }
@@ -432,30 +374,14 @@ TEST(MainInstallFormTest, LaterLabelsLieAbove) {
             children.indexOf(f.Find("HTMText_Krok2_2")));
 }
 
-struct TIdentityRow {
-  const char16_t* Executable;
-  const char16_t* Caption;
-  const char16_t* Product;
-};
-
 TEST(MainInstallFormTest, FormCreateForEachIdentity) {
-  const TIdentityRow rows[] = {
-      {u"/opt/v/InstallTarvo", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"/opt/v/InstallTarvoNET", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"/opt/v/InstallKveloWin", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-      {u"/opt/v/Installer (1)", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-  };
-  for (const TIdentityRow& row : rows) {
-    SCOPED_TRACE(QString::fromStdU16String(row.Executable).toStdString());
-    TFormFixture f(row.Executable);
+  for (const test::TDesignIdentity& row : test::DesignIdentities) {
+    const std::u16string executable = std::u16string(u"/opt/v/") + row.Name;
+    SCOPED_TRACE(QString::fromStdU16String(executable).toStdString());
+    TFormFixture f(executable);
     EXPECT_EQ(f.Form->windowTitle(), QString::fromStdU16String(row.Caption));
     EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-              std::u16string(u"S instalací <B>") + row.Product +
-                  u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n");
+              test::DesignIntroduction(row.Product));
     EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
     EXPECT_FALSE(f.State.DownloadActive);
     EXPECT_FALSE(f.State.UnZipperActive);

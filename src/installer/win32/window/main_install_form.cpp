@@ -41,16 +41,6 @@ std::u16string WindowText(HWND window) {
   return text;
 }
 
-std::u16string Joined(const std::vector<std::u16string_view>& lines) {
-  std::u16string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0)
-      text += u"\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 // The labels choose their cursor themselves (the hand over a link); while the
 // window is busy it is the wait cursor there too. The subclass's reference data
 // is the form.
@@ -98,6 +88,7 @@ TMainInstallForm::~TMainInstallForm() {
   FWizard.reset();
   // The controls that own their windows go first, then the window with the rest.
   FTaskbar.SetSink(nullptr);
+  FTaskbarSink = nullptr;
   FLabels.clear();
   FBars.clear();
   if (FHandle != nullptr) {
@@ -129,6 +120,9 @@ void TMainInstallForm::Build() {
   if (FHandle == nullptr)
     throw Exception(u"The window cannot be made");
   FTaskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  // The shell's message reaches a program started with administrator rights too.
+  if (FTaskbarButtonCreated != 0)
+    ChangeWindowMessageFilterEx(FHandle, FTaskbarButtonCreated, MSGFLT_ALLOW, nullptr);
   SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(WindowFontHeight, false)), 0);
   FPicture = std::make_unique<TPicture>(L"PICTURE");
   FWindows[WindowName] = FHandle;
@@ -154,7 +148,7 @@ HWND TMainInstallForm::MakeControl(const TLayoutControl& row, HWND parent, int i
   const RECT place{Scale(row.Place.Left), Scale(row.Place.Top),
                    Scale(row.Place.Left + row.Place.Width),
                    Scale(row.Place.Top + row.Place.Height)};
-  const std::u16string text = Joined(row.Lines);
+  const std::u16string text = JoinedText(row, u"\r\n");
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HMENU menuId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
   const int fontHeight = row.FontHeight != 0 ? row.FontHeight : WindowFontHeight;
@@ -476,7 +470,8 @@ LRESULT CALLBACK TMainInstallForm::WindowProc(HWND window, UINT message, WPARAM 
 
 LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (FTaskbarButtonCreated != 0 && message == FTaskbarButtonCreated) {
-    FTaskbarSink->ButtonCreated();
+    if (FTaskbarSink != nullptr)
+      FTaskbarSink->ButtonCreated();
     return 0;
   }
   switch (message) {
@@ -503,7 +498,7 @@ LRESULT TMainInstallForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       }
       break;
     case WM_TIMER:
-      if (wParam == TTaskbarListSink::TimerId) {
+      if (wParam == TTaskbarListSink::TimerId && FTaskbarSink != nullptr) {
         FTaskbarSink->TimerFired();
         return 0;
       }

@@ -16,6 +16,7 @@
 
 #include "htmltext/gdi/gdi_fixture.h"
 #include "htmltext/gdi/html_text.h"
+#include "installer/support/window_design.h"
 #include "installer/win32/window/installer_application.h"
 #include "installer/win32/window/message_loop.h"
 #include "platform/exception.h"
@@ -98,99 +99,30 @@ class TFormFixture {
   std::unique_ptr<TMainInstallForm> Form;
 };
 
-struct TControlRow {
-  const char* Name;
-  const char* Parent;
+using test::DesignControls;
+using test::DesignLabels;
+using test::TDesignControl;
+using test::TDesignLabel;
+
+// The native window of a control, by its name's prefix: its class, its type
+// style (BS_ of a button, SS_ of a static) and whether Tab stops at it.
+struct TNativeKind {
   const wchar_t* Class;
-  RECT Place;  // left, top, right, bottom
-  bool Visible;
-  const wchar_t* Text;  // buttons, the check box and the plain label
-  LONG Type;            // the BUTTON's type, or the STATIC's alignment
+  LONG Type;
   bool TabStop;
 };
 
-// Every named control after start-up, at 96 dots per inch.
-const TControlRow ControlRows[] = {
-    {"P_Title", "MainInstallForm", L"Static", {208, 8, 585, 30}, true, nullptr, SS_LEFT, false},
-    {"Label1",
-     "P_Title",
-     L"Static",
-     {0, 0, 377, 22},
-     true,
-     L"Nakladatelství Vornel, a.s. Vás vítá v instalátoru",
-     SS_CENTER,
-     false},
-    {"P_Image", "MainInstallForm", L"Static", {2, 2, 200, 267}, true, nullptr, SS_LEFT, false},
-    {"Image1", "P_Image", L"Static", {7, 7, 191, 257}, true, nullptr, SS_LEFT, false},
-    {"PC_Main", "MainInstallForm", L"Static", {208, 69, 586, 267}, true, nullptr, SS_LEFT, false},
-    {"TS_Step1", "PC_Main", L"Static", {4, 4, 374, 192}, true, nullptr, SS_LEFT, false},
-    {"TS_Step2", "PC_Main", L"Static", {4, 4, 374, 192}, false, nullptr, SS_LEFT, false},
-    {"TS_Step3", "PC_Main", L"Static", {4, 4, 374, 192}, false, nullptr, SS_LEFT, false},
-    {"P_Step1", "TS_Step1", L"Static", {0, 0, 370, 188}, true, nullptr, SS_LEFT, false},
-    {"P_Step2", "TS_Step2", L"Static", {0, 0, 370, 188}, true, nullptr, SS_LEFT, false},
-    {"P_Step3", "TS_Step3", L"Static", {0, 0, 370, 188}, true, nullptr, SS_LEFT, false},
-    {"B_StartK1", "P_Step1", L"Button", {288, 143, 363, 168}, true, L"Start", BS_PUSHBUTTON, true},
-    {"B_StornoDown",
-     "P_Step1",
-     L"Button",
-     {207, 143, 282, 168},
-     false,
-     L"Storno",
-     BS_PUSHBUTTON,
-     true},
-    {"ArPB_Down", "P_Step1", L"msctls_progress32", {0, 176, 370, 188}, false, nullptr, 0, false},
-    {"B_RozbalK2",
-     "P_Step2",
-     L"Button",
-     {288, 143, 363, 168},
-     true,
-     L"Rozbalit",
-     BS_PUSHBUTTON,
-     true},
-    {"ChB_Zaloha",
-     "P_Step2",
-     L"Button",
-     {20, 71, 337, 88},
-     true,
-     L"Uchovat zálohu instalační sady pro pozdější použití ve složce:",
-     BS_AUTOCHECKBOX,
-     true},
-    {"ArPB_Main", "P_Step2", L"msctls_progress32", {0, 176, 370, 188}, false, nullptr, 0, false},
-    {"B_InstalK3",
-     "P_Step3",
-     L"Button",
-     {288, 143, 363, 168},
-     true,
-     L"Instalovat",
-     BS_PUSHBUTTON,
-     true},
-    {"B_Storno", "P_Step3", L"Button", {207, 143, 282, 168}, false, L"Storno", BS_PUSHBUTTON, true},
-};
-
-struct TLabelRow {
-  const char* Name;
-  const char* Parent;
-  POINT Place;
-  int Width;  // 0: sized to its text
-  bool Visible;
-  int Points;
-  bool Bold;
-};
-
-const TLabelRow LabelRows[] = {
-    {"HTMText_Uvod", "MainInstallForm", {208, 40}, 378, true, 8, false},
-    {"HTMText_KrokN1", "P_Step1", {1, 2}, 0, true, 10, true},
-    {"HTMText_Krok1", "P_Step1", {20, 4}, 349, true, 8, false},
-    {"HTMText_InfoDown", "P_Step1", {20, 116}, 349, false, 8, false},
-    {"HTMText_Krok2_2", "P_Step2", {20, 4}, 349, false, 8, false},
-    {"HTMText_KrokN2", "P_Step2", {1, 2}, 0, true, 10, true},
-    {"HTMText_Krok2_1", "P_Step2", {20, 4}, 349, true, 8, false},
-    {"HTMText_BackupFolder", "P_Step2", {36, 90}, 333, false, 8, false},
-    {"HTMText_Krok3", "P_Step3", {20, 4}, 349, true, 8, false},
-    {"HTMText_KrokN3", "P_Step3", {1, 2}, 0, true, 10, true},
-    {"HTMText_InfoSetup_NoOK", "P_Step3", {20, 84}, 350, false, 8, false},
-    {"HTMText_InfoSetup_OK", "P_Step3", {20, 84}, 350, false, 8, false},
-};
+TNativeKind NativeKindOf(std::string_view name) {
+  if (name.starts_with("B_"))
+    return {L"Button", BS_PUSHBUTTON, true};
+  if (name.starts_with("ChB_"))
+    return {L"Button", BS_AUTOCHECKBOX, true};
+  if (name.starts_with("ArPB_"))
+    return {L"msctls_progress32", 0, false};
+  if (name == "Label1")
+    return {L"Static", SS_CENTER, false};
+  return {L"Static", SS_LEFT, false};
+}
 
 // Whether every window from this one up to the top-level one has WS_VISIBLE,
 // which IsWindowVisible reads.
@@ -257,14 +189,16 @@ TEST_F(Win32WindowTest, ScaledToTheSystemDpi) {
 TEST_F(Win32WindowTest, ControlsAsBuilt) {
   TFormFixture f;
   f.ShowAndSettle();
-  for (const TControlRow& row : ControlRows) {
+  for (const TDesignControl& row : DesignControls) {
     SCOPED_TRACE(row.Name);
     HWND c = f.Find(row.Name);
     ASSERT_NE(c, nullptr);
+    const TNativeKind kind = NativeKindOf(row.Name);
     EXPECT_EQ(GetParent(c), f.Find(row.Parent));
-    EXPECT_EQ(_wcsicmp(ClassOf(c).c_str(), row.Class), 0) << Utf8(ClassOf(c));
+    EXPECT_EQ(_wcsicmp(ClassOf(c).c_str(), kind.Class), 0) << Utf8(ClassOf(c));
     const RECT place = PlaceOf(c);
-    const RECT expected = Scaled(*f.Form, row.Place);
+    const RECT expected =
+        Scaled(*f.Form, {row.Left, row.Top, row.Left + row.Width, row.Top + row.Height});
     EXPECT_EQ(place.left, expected.left);
     EXPECT_EQ(place.top, expected.top);
     EXPECT_EQ(place.right, expected.right);
@@ -273,15 +207,15 @@ TEST_F(Win32WindowTest, ControlsAsBuilt) {
     EXPECT_TRUE(style & WS_CHILD);
     EXPECT_EQ((style & WS_VISIBLE) != 0, row.Visible);
     EXPECT_TRUE(IsWindowEnabled(c));
-    EXPECT_EQ((style & WS_TABSTOP) != 0, row.TabStop);
+    EXPECT_EQ((style & WS_TABSTOP) != 0, kind.TabStop);
     if (row.Text) {
-      EXPECT_EQ(TextOf(c), row.Text);
+      EXPECT_EQ(TextOf(c), Wide(row.Text));
     }
-    if (_wcsicmp(row.Class, L"Button") == 0) {
-      EXPECT_EQ(style & BS_TYPEMASK, row.Type);
+    if (_wcsicmp(kind.Class, L"Button") == 0) {
+      EXPECT_EQ(style & BS_TYPEMASK, kind.Type);
     }
-    if (_wcsicmp(row.Class, L"Static") == 0 && row.Text) {
-      EXPECT_EQ(style & SS_TYPEMASK, row.Type);
+    if (_wcsicmp(kind.Class, L"Static") == 0 && row.Text) {
+      EXPECT_EQ(style & SS_TYPEMASK, kind.Type);
     }
   }
   // What page 0 shows after start-up: the title, the picture, "Start".
@@ -317,15 +251,15 @@ TEST_F(Win32WindowTest, ControlsAsBuilt) {
 TEST_F(Win32WindowTest, LabelsAsBuilt) {
   TFormFixture f;
   f.ShowAndSettle();
-  for (const TLabelRow& row : LabelRows) {
+  for (const TDesignLabel& row : DesignLabels) {
     SCOPED_TRACE(row.Name);
     HWND c = f.Find(row.Name);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(ClassOf(c), L"VornelHTMLText");
     EXPECT_EQ(GetParent(c), f.Find(row.Parent));
     const RECT place = PlaceOf(c);
-    EXPECT_EQ(place.left, f.Form->Scale(row.Place.x));
-    EXPECT_EQ(place.top, f.Form->Scale(row.Place.y));
+    EXPECT_EQ(place.left, f.Form->Scale(row.Left));
+    EXPECT_EQ(place.top, f.Form->Scale(row.Top));
     if (row.Width) {
       EXPECT_EQ(place.right - place.left, f.Form->Scale(row.Width));
     }
@@ -335,7 +269,8 @@ TEST_F(Win32WindowTest, LabelsAsBuilt) {
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->Handle(), c);
     EXPECT_EQ(label->Font().Name, u"Tahoma");
-    EXPECT_EQ(label->Font().Size, row.Points);
+    // Points at 96 dots per inch: 11 pixels are 8 points, 13 pixels 10.
+    EXPECT_EQ(label->Font().Size, row.PixelHeight == 13 ? 10 : 8);
     EXPECT_EQ(label->Font().Has(fsBold), row.Bold);
     // Sized to its text's height (and the step numbers to its width).
     EXPECT_EQ(label->Size().cy, label->TextHeight());
@@ -404,38 +339,26 @@ TEST_F(Win32WindowTest, TheTitleLiesOnItsPanelAboveTheBevel) {
   EXPECT_GT(title.DarkCount(), 200);  // the text
 }
 
-struct TIdentityRow {
-  const char16_t* Executable;
-  const char16_t* Caption;
-  const char16_t* Product;
-};
-
-// The three products, and a name of none of them (a browser's "(1)" copy), which
-// gets the texts of the last product.
+// The three products and a name of none of them, as executables of any case.
 TEST_F(Win32WindowTest, FormCreateForEachIdentity) {
-  const TIdentityRow rows[] = {
-      {u"C:\\v\\InstallTarvo.exe", u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021",
-       u"účetního průvodce Tarvo"},
-      {u"C:\\v\\INSTALLTARVONET.EXE",
-       u"Vornel instalátor: Účetní průvodce Tarvo, revize k 1.1.2021", u"účetního průvodce Tarvo"},
-      {u"C:\\v\\InstallKveloWin.exe", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-      {u"C:\\v\\InstallTarvo (1).exe", u"Vornel instalátor: Kvelo pro Windows, stav k 1.1.2021",
-       u"Kvelo pro Windows"},
-  };
-  for (const TIdentityRow& row : rows) {
-    SCOPED_TRACE(ToUtf8(row.Executable));
-    TFormFixture f(row.Executable);
-    EXPECT_EQ(TextOf(f.Form->Handle()), Wide(row.Caption));
-    EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-              std::u16string(u"S instalací <B>") + row.Product +
-                  u"</B> Vám pomůže náš instalátor. Postupujte podle následujících kroků:\r\n");
-    EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
-    EXPECT_FALSE(f.State.DownloadActive);
-    EXPECT_FALSE(f.State.UnZipperActive);
-    EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
-    EXPECT_EQ(f.State.CurrentDir, u"C:\\v\\");
+  for (const test::TDesignIdentity& row : test::DesignIdentities) {
+    for (const char16_t* extension : {u".exe", u".EXE"}) {
+      const std::u16string executable = std::u16string(u"C:\\v\\") + row.Name + extension;
+      SCOPED_TRACE(ToUtf8(executable));
+      TFormFixture f(executable);
+      EXPECT_EQ(TextOf(f.Form->Handle()), Wide(row.Caption));
+      EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
+                test::DesignIntroduction(row.Product));
+      EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
+      EXPECT_FALSE(f.State.DownloadActive);
+      EXPECT_FALSE(f.State.UnZipperActive);
+      EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
+      EXPECT_EQ(f.State.CurrentDir, u"C:\\v\\");
+    }
   }
+  // The identity ignores the letters' case.
+  TFormFixture upper(u"C:\\v\\INSTALLTARVONET.EXE");
+  EXPECT_EQ(upper.State.IDApp, u"INSTALLTARVONET");
 }
 
 TEST_F(Win32WindowTest, OnePageIsShownAtATime) {
