@@ -8,7 +8,7 @@ JOBS          ?= $(shell nproc)
 CMAKE_FLAGS   ?=
 
 .PHONY: test demo bootstrap configure build release-check bench fuzz screenshots clean \
-        bootstrap-windows windows test-windows
+        bootstrap-windows windows test-windows demo-windows screenshots-windows bench-windows
 
 bootstrap:
 	@if [ "$$(id -u)" -eq 0 ]; then scripts/bootstrap; else sudo scripts/bootstrap; fi
@@ -66,3 +66,15 @@ test-windows: windows
 
 clean:
 	rm -rf build
+
+# The Windows road under Wine, walked as `make demo` walks the Linux one, and the
+# Windows screenshots along it (docs/screenshots/windows).
+demo-windows: bootstrap-windows
+	scripts/demo-windows
+
+screenshots-windows: bootstrap-windows
+	scripts/screenshots-windows
+
+# The Windows program's start-up and its 256 MiB download against curl, under Wine.
+bench-windows: bootstrap-windows
+	scripts/bench-windows
