@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -339,31 +340,32 @@ TEST(LoadArchive, BytesInFrontOfTheArchive) {
   }
 }
 
-TEST(ItemNames, DecodingRules) {
-  TLocale locale("cs_CZ.UTF-8");  // ANSI 1250, OEM 852
-  ASSERT_EQ(OemCodePage(), 852);
-  const std::string utf8Name = "\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD.txt";  // žluťoučký.txt
-  const std::u16string expected = u"\u017Elu\u0165ou\u010Dk\u00FD.txt";
-  // žluťoučký in CP852: ž=A7 ť=9C č=9F ý=EC
-  const std::string cp852 =
-      "\xA7lu\x9Cou\x9F"
-      "k\xEC.txt";
-  const std::string cp1250 = "\x9Elu\x9Dou\xE8k\xFD.txt";
+// One name in the code pages of a locale.
+struct TLocaleName {
+  const char* Locale;
+  int Ansi, Oem;
+  std::string Utf8;
+  std::u16string Expected;
+  std::string InOem, InAnsi;
+};
 
+void CheckDecodingRules(const TLocaleName& n) {
+  ASSERT_EQ(AnsiCodePage(), n.Ansi);
+  ASSERT_EQ(OemCodePage(), n.Oem);
   TBytes unicodePath = {1};
   TBytes wrongCrc = {1};
   {
     const TBytes provisional =
-        EncodeCodePage(1250, DecodeCodePage(1250, TBytes(cp852.begin(), cp852.end())));
+        EncodeCodePage(n.Ansi, DecodeCodePage(n.Ansi, TBytes(n.InOem.begin(), n.InOem.end())));
     PutLE32(unicodePath, ArCRC32Of(provisional));
     PutLE32(wrongCrc, ArCRC32Of(provisional) ^ 1);
-    unicodePath.insert(unicodePath.end(), utf8Name.begin(), utf8Name.end());
-    wrongCrc.insert(wrongCrc.end(), utf8Name.begin(), utf8Name.end());
+    unicodePath.insert(unicodePath.end(), n.Utf8.begin(), n.Utf8.end());
+    wrongCrc.insert(wrongCrc.end(), n.Utf8.begin(), n.Utf8.end());
   }
   TBytes xceed;
   PutLE32(xceed, 0x5843554E);
-  PutLE32(xceed, static_cast<std::uint32_t>(expected.size()));
-  for (char16_t c : expected)
+  PutLE32(xceed, static_cast<std::uint32_t>(n.Expected.size()));
+  for (char16_t c : n.Expected)
     PutLE16(xceed, c);
 
   struct TCase {
@@ -376,14 +378,14 @@ TEST(ItemNames, DecodingRules) {
   };
   const std::vector<TCase> cases = {
       {"UTF-8 flag, ASCII name", "plain.txt", 0x0800, 0x0314, {}, u"plain.txt"},
-      {"UTF-8 without the flag", utf8Name, 0, 0x0314, {}, expected},
-      {"CP852 from a DOS host", cp852, 0, 0x0014, {}, expected},
-      {"ANSI from a Unix host", cp1250, 0, 0x0314, {}, expected},
-      {"Info-ZIP Unicode path, right CRC", cp852, 0, 0x0314, SubField(0x7075, unicodePath),
-       expected},
-      {"Info-ZIP Unicode path, wrong CRC", cp852, 0, 0x0B14, SubField(0x7075, wrongCrc),
-       DecodeCodePage(852, TBytes(cp852.begin(), cp852.end()))},
-      {"Xceed Unicode path", "x.txt", 0, 0x0B14, SubField(0x554E, xceed), expected},
+      {"UTF-8 without the flag", n.Utf8, 0, 0x0314, {}, n.Expected},
+      {"OEM from a DOS host", n.InOem, 0, 0x0014, {}, n.Expected},
+      {"ANSI from a Unix host", n.InAnsi, 0, 0x0314, {}, n.Expected},
+      {"Info-ZIP Unicode path, right CRC", n.InOem, 0, 0x0314, SubField(0x7075, unicodePath),
+       n.Expected},
+      {"Info-ZIP Unicode path, wrong CRC", n.InOem, 0, 0x0B14, SubField(0x7075, wrongCrc),
+       DecodeCodePage(n.Oem, TBytes(n.InOem.begin(), n.InOem.end()))},
+      {"Xceed Unicode path", "x.txt", 0, 0x0B14, SubField(0x554E, xceed), n.Expected},
   };
   for (const TCase& c : cases) {
     TArchiveSpec spec;
@@ -396,6 +398,43 @@ TEST(ItemNames, DecodingRules) {
     ASSERT_EQ(loaded.Archive->Count(), 1);
     EXPECT_EQ(loaded.Archive->Items(0).FileName, c.Expected) << c.Label;
   }
+}
+
+// The rules in the code pages of each locale that this program can take on (a
+// Windows program keeps those it was started with: there one of them runs).
+TEST(ItemNames, DecodingRules) {
+  const std::vector<TLocaleName> names = {
+      // žluťoučký.txt; in CP852 ž=A7 ť=9C č=9F ý=EC.
+      {"cs_CZ.UTF-8", 1250, 852, "\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD.txt",
+       u"\u017Elu\u0165ou\u010Dk\u00FD.txt",
+       "\xA7lu\x9Cou\x9F"
+       "k\xEC.txt",
+       "\x9Elu\x9Dou\xE8k\xFD.txt"},
+      // façade über.txt; in CP437 ç=87 ü=81.
+      {"en_US.UTF-8", 1252, 437,
+       "fa\xC3\xA7"
+       "ade \xC3\xBC"
+       "ber.txt",
+       u"fa\u00E7ade \u00FCber.txt",
+       "fa\x87"
+       "ade \x81"
+       "ber.txt",
+       "fa\xE7"
+       "ade \xFC"
+       "ber.txt"},
+  };
+  int ran = 0;
+  for (const TLocaleName& n : names) {
+    SCOPED_TRACE(n.Locale);
+    TLocale locale(n.Locale);
+    if (!locale.Active()) {
+      std::cout << "[   NOTE   ] " << n.Locale << ": this program runs with other code pages\n";
+      continue;
+    }
+    CheckDecodingRules(n);
+    ++ran;
+  }
+  EXPECT_GE(ran, 1);
 }
 
 TEST(ItemNames, DetectCharSet) {

@@ -203,7 +203,7 @@ TEST(PatternMatch, Table) {
 
 TEST_F(TUnzipperTest, BaseDirectoryNormalisation) {
   Open(TArchiveSpec{});
-  FUnzipper.SetBaseDirectory(U16(FDir / "out") + u"/");
+  FUnzipper.SetBaseDirectory(U16(FDir / "out") + PathDelimiter);
   EXPECT_EQ(FUnzipper.BaseDirectory(), U16(FDir / "out"));
   FUnzipper.SetBaseDirectory(u"/");
   EXPECT_EQ(FUnzipper.BaseDirectory(), u"/");

@@ -1,6 +1,7 @@
 """The recipes of make_archives.py: each is a shell command run in the folder it
 fills, or a function given that folder."""
 import os
+import shutil
 import struct
 import subprocess
 import time
@@ -203,26 +204,36 @@ def tool_tree(folder):
 
 
 def peers_by_7z(folder):
-    # What 7z extracts of every archive of the corpus, each into a folder of the
-    # archive's name (NAME.failed where 7z fails). A symbolic link becomes a file
-    # holding its target, as the tests count it.
+    # What 7z extracts of every archive of the corpus (NAME.failed where 7z
+    # fails), as the files' contents only: each file of NAME is written as
+    # NAME/1, NAME/2 ..., so that names that another system cannot hold do not
+    # matter. A symbolic link becomes a file holding its target, as the tests
+    # count it.
     corpus = os.path.join(HERE, '..', 'fixtures', 'zip-peers')
+    scratch = os.path.join(folder, 'scratch')
     for name in sorted(os.listdir(corpus)):
         if not name.endswith('.zip'):
             continue
-        out = os.path.join(folder, name)
-        done = subprocess.run(['7z', 'x', '-y', '-o' + out, os.path.join(corpus, name)],
+        done = subprocess.run(['7z', 'x', '-y', '-o' + scratch, os.path.join(corpus, name)],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        out = os.path.join(folder, name)
         if done.returncode != 0:
             write(out + '.failed', b'%d' % done.returncode)
-            continue
-        for root, dirs, files in os.walk(out):
-            for entry in dirs + files:
-                path = os.path.join(root, entry)
-                if os.path.islink(path):
-                    target = os.readlink(path)
-                    os.remove(path)
-                    write(path, target.encode('utf-8', 'surrogateescape'))
+        else:
+            os.makedirs(out)
+            count = 0
+            for root, dirs, files in os.walk(scratch):
+                for entry in dirs + files:
+                    path = os.path.join(root, entry)
+                    if os.path.islink(path):
+                        content = os.fsencode(os.readlink(path))
+                    elif os.path.isfile(path):
+                        content = open(path, 'rb').read()
+                    else:
+                        continue
+                    count += 1
+                    write(os.path.join(out, str(count)), content)
+        shutil.rmtree(scratch, ignore_errors=True)
 
 
 def many_65535(folder):

@@ -69,16 +69,16 @@ std::string Snapshot(const fs::path& folder);
 // The identity and attributes of one entry, not followed if it is a link.
 std::string EntryIdentity(const fs::path& path);
 
-// The code pages of a locale for one scope: on Linux its name is set as LANG; a
+// The code pages of a locale for one scope: on Linux its name is set as LANG. A
 // Windows program keeps the code pages it was started with, so there the scope
-// only checks that the program runs with them (its registration sets LANG, which
-// Wine reads) and throws otherwise.
+// is active only where they are the locale's.
 class TLocale {
  public:
   explicit TLocale(const char* name);
   ~TLocale();
   TLocale(const TLocale&) = delete;
   TLocale& operator=(const TLocale&) = delete;
+  bool Active() const { return FActive; }
 
  private:
   struct TSaved {
@@ -87,6 +87,7 @@ class TLocale {
     bool Set;
   };
   std::vector<TSaved> FSaved;
+  bool FActive = true;
 };
 
 // One entry of a hand-made archive.

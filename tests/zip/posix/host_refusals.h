@@ -2,6 +2,9 @@
 // and of the unzipper's refusal test, as they are reported.
 #pragma once
 
+#include <set>
+#include <string>
+
 namespace vornel::ziptest {
 
 // a/b.txt, where "a" is a file.
@@ -15,5 +18,8 @@ inline constexpr const char* kNotAFolderText = "Not a directory";
 inline constexpr const char* kIsAFolderText = "Is a directory";
 inline constexpr const char* kLongFolderText = "File name too long";
 inline constexpr const char* kLongFileText = "File name too long";
+
+// The archives of the corpus with names this file system cannot hold: none.
+inline const std::set<std::string> kRefusedNames = {};
 
 }  // namespace vornel::ziptest

@@ -34,8 +34,9 @@ TTempDir::TTempDir() {
 int RunShell(const std::string& command, const fs::path& folder) {
   const std::string full =
       folder.empty() ? command : "cd /d " + ShellWord(folder) + " && " + command;
-  // cmd.exe gives the command's exit code itself.
-  return std::system(full.c_str());
+  // cmd.exe gives the command's exit code itself. It drops the first and the last
+  // quote of a command that starts with one: the outer pair keeps the command's own.
+  return std::system(("\"" + full + "\"").c_str());
 }
 
 std::string ShellWord(const fs::path& path) {
@@ -101,11 +102,7 @@ std::string EntryIdentity(const fs::path& path) {
 
 TLocale::TLocale(const char* name) {
   const TCodePages wanted = CodePagesForLocale(name);
-  if (AnsiCodePage() != wanted.Ansi || OemCodePage() != wanted.Oem)
-    throw std::runtime_error("this program runs with the code pages " +
-                             std::to_string(AnsiCodePage()) + "/" + std::to_string(OemCodePage()) +
-                             ", not with those of " + name + " (" + std::to_string(wanted.Ansi) +
-                             "/" + std::to_string(wanted.Oem) + "): start it with LANG=" + name);
+  FActive = AnsiCodePage() == wanted.Ansi && OemCodePage() == wanted.Oem;
 }
 
 TLocale::~TLocale() = default;
