@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/code_page.h"
+#include "platform/text.h"
 #include "zip_test_support.h"
 
 #include <windows.h>
@@ -36,11 +37,15 @@ int RunShell(const std::string& command, const fs::path& folder) {
       folder.empty() ? command : "cd /d " + ShellWord(folder) + " && " + command;
   // cmd.exe gives the command's exit code itself. It drops the first and the last
   // quote of a command that starts with one: the outer pair keeps the command's own.
-  return std::system(("\"" + full + "\"").c_str());
+  // The command goes wide, as no ANSI code page holds every name.
+  const std::u16string wide = FromUtf8("\"" + full + "\"");
+  return _wsystem(reinterpret_cast<const wchar_t*>(wide.c_str()));
 }
 
+// In UTF-8, as RunShell takes it.
 std::string ShellWord(const fs::path& path) {
-  return "\"" + fs::path(path).make_preferred().string() + "\"";
+  const std::u8string text = fs::path(path).make_preferred().u8string();
+  return "\"" + std::string(text.begin(), text.end()) + "\"";
 }
 
 fs::path BuiltProgram(const std::string& path) {
