@@ -499,7 +499,13 @@ TEST(Items, FindIsCaseInsensitiveAndKeepsTheFirst) {
   for (int i = 0; i < 3000; ++i)
     spec.Entries.push_back(Stored("dir/file" + std::to_string(i) + ".txt", ""));
   spec.Entries.push_back(Stored("DIR/FILE7.TXT", "second"));
+  // Letters beyond ASCII, as UTF-8: Czech, German, Greek and Cyrillic.
+  spec.Entries.push_back(Stored("\xC5\xBDLU\xC5\xA4OU\xC4\x8CK\xC3\x9D.TXT", ""));
+  spec.Entries.push_back(Stored("\xC3\x9C\xCE\xA3\xD0\x96.txt", ""));
   TLoaded loaded = Load(BuildZip(spec));
+  EXPECT_EQ(loaded.Archive->FindFile(u"\u017Elu\u0165ou\u010Dk\u00FD.txt"), 3001);
+  EXPECT_EQ(loaded.Archive->FindFile(u"\u00FC\u03C3\u0436.TXT"), 3002);
+  EXPECT_EQ(TArArchiveList::Bucket(u"\u00E9t\u00E9"), TArArchiveList::Bucket(u"\u00C9T\u00C9"));
   EXPECT_EQ(loaded.Archive->FindFile(u"dir/file7.txt"), 7);
   EXPECT_EQ(loaded.Archive->FindFile(u"Dir/File2999.TXT"), 2999);
   EXPECT_EQ(loaded.Archive->FindFile(u"dir/file3000.txt"), -1);
