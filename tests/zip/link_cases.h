@@ -21,10 +21,6 @@ struct TLinkCase {
   std::function<void(const fs::path& base)> Check;
 };
 
-// An item made on Unix with its mode.
-TEntry UnixItem(const std::string& name, const std::string& text, std::uint32_t unixMode = 0100644);
-std::string TextOf(const fs::path& path);
-
 // The cases of this system only.
 std::vector<TLinkCase> HostLinkCases();
 

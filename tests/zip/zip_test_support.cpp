@@ -1,7 +1,5 @@
 #include "zip_test_support.h"
 
-#include "link_cases.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>

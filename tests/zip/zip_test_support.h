@@ -118,6 +118,10 @@ struct TArchiveSpec {
 };
 
 TBytes BuildZip(const TArchiveSpec& spec);
+// A stored item made on Unix with its mode.
+TEntry UnixItem(const std::string& name, const std::string& text, std::uint32_t unixMode = 0100644);
+// A file's content as text.
+std::string TextOf(const fs::path& path);
 // A sub-field of an extra field.
 TBytes SubField(std::uint16_t id, const TBytes& data);
 void PutLE16(TBytes& out, std::uint32_t value);
