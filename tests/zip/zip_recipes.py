@@ -4,9 +4,14 @@ import os
 import shutil
 import struct
 import subprocess
+import sys
 import time
 import zipfile
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'methods'))
+
+import method_recipes  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HOSTILE = "python3 '" + os.path.join(HERE, 'hostile_zip.py') + "'"
@@ -278,3 +283,4 @@ RECIPES = {
     # A central entry whose local header names another item.
     'name-mismatch': HOSTILE + ' name-mismatch m.zip',
 }
+RECIPES.update(method_recipes.RECIPES)
