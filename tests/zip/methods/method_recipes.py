@@ -120,37 +120,44 @@ def records(size):
     return bytes(out[:size])
 
 
-# Each PPMd case: its folder, its data and the switches of 7z.
-PPMD_CASES = [
-    ('order2', lambda: word_text(60000, 1), '-mo=2 -mmem=1m -ma=0'),
-    ('order3-cut', lambda: word_text(60000, 1), '-mo=3 -mmem=16m -ma=1'),
-    ('order6', lambda: word_text(60000, 1), '-mo=6 -mmem=16m -ma=0'),
-    ('order8-records', lambda: records(40000), '-mo=8 -mmem=16m -ma=0'),
-    ('order16-cut', lambda: word_text(60000, 1), '-mo=16 -mmem=256m -ma=1'),
-    ('order16-records-cut', lambda: records(40000), '-mo=16 -mmem=1m -ma=1'),
-    ('short', lambda: word_text(300, 9), '-mo=6 -mmem=1m -ma=0'),
-    ('all-bytes', lambda: bytes(list(range(256)) + list(range(255, -1, -1)) + list(range(256))),
-     '-mo=4 -mmem=1m -ma=0'),
-    ('full-restart-8', lambda: word_text(200000, 7), '-mo=8 -mmem=1m -ma=0'),
-    ('full-restart-16', lambda: word_text(200000, 7), '-mo=16 -mmem=1m -ma=0'),
-    ('full-cut-8', lambda: word_text(200000, 7), '-mo=8 -mmem=1m -ma=1'),
-    ('full-cut-16', lambda: word_text(200000, 7), '-mo=16 -mmem=1m -ma=1'),
-    ('damage', lambda: word_text(15000, 3), '-mo=6 -mmem=1m'),
-    ('unzipper', lambda: word_text(20000, 5), '-mo=8 -mmem=2m'),
-]
+# The PPMd recipes, one for each test: each case's folder, data and switches of 7z.
+PPMD_RECIPES = {
+    'ppmd-orders': [
+        ('order2', lambda: word_text(60000, 1), '-mo=2 -mmem=1m -ma=0'),
+        ('order3-cut', lambda: word_text(60000, 1), '-mo=3 -mmem=16m -ma=1'),
+        ('order6', lambda: word_text(60000, 1), '-mo=6 -mmem=16m -ma=0'),
+        ('order8-records', lambda: records(40000), '-mo=8 -mmem=16m -ma=0'),
+        ('order16-cut', lambda: word_text(60000, 1), '-mo=16 -mmem=256m -ma=1'),
+        ('order16-records-cut', lambda: records(40000), '-mo=16 -mmem=1m -ma=1'),
+        ('short', lambda: word_text(300, 9), '-mo=6 -mmem=1m -ma=0'),
+        ('all-bytes',
+         lambda: bytes(list(range(256)) + list(range(255, -1, -1)) + list(range(256))),
+         '-mo=4 -mmem=1m -ma=0'),
+    ],
+    'ppmd-full-memory': [
+        ('full-restart-8', lambda: word_text(200000, 7), '-mo=8 -mmem=1m -ma=0'),
+        ('full-restart-16', lambda: word_text(200000, 7), '-mo=16 -mmem=1m -ma=0'),
+        ('full-cut-8', lambda: word_text(200000, 7), '-mo=8 -mmem=1m -ma=1'),
+        ('full-cut-16', lambda: word_text(200000, 7), '-mo=16 -mmem=1m -ma=1'),
+    ],
+    'ppmd-damage': [('damage', lambda: word_text(15000, 3), '-mo=6 -mmem=1m')],
+    'ppmd-unzipper': [('unzipper', lambda: word_text(20000, 5), '-mo=8 -mmem=2m')],
+}
 
 
-def ppmd(folder):
-    for name, data, switches in PPMD_CASES:
-        sub = os.path.join(folder, name)
-        os.makedirs(sub)
-        write(os.path.join(sub, 'data.bin'), data())
-        run('7z a -tzip -mm=PPMd %s ppmd.zip data.bin' % switches, sub)
+def ppmd(cases):
+    def make(folder):
+        for name, data, switches in cases:
+            sub = os.path.join(folder, name)
+            os.makedirs(sub)
+            write(os.path.join(sub, 'data.bin'), data())
+            run('7z a -tzip -mm=PPMd %s ppmd.zip data.bin' % switches, sub)
+    return make
 
 
 RECIPES = {
     'legacy-methods': legacy,
     'xz-zstd': xz_zstd,
     'zstd-item': zstd_item,
-    'ppmd': ppmd,
 }
+RECIPES.update({name: ppmd(cases) for name, cases in PPMD_RECIPES.items()})

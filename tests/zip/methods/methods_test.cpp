@@ -95,23 +95,26 @@ const TMethod kMethods[] = {
     {"implode4k3", true}, {"implode8k2", true}, {"implode8k3", true},
 };
 
-// Archives of the project's encoder (the recipe legacy-methods), made once for
-// the whole suite.
+// Archives of the project's encoder (the recipe legacy-methods), made on first
+// use once for the whole suite.
 class LegacyMethodsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    FDir = new TTempDir;
-    ziptest::MakeArchives("legacy-methods", FDir->Path());
-  }
   static void TearDownTestSuite() {
     delete FDir;
     FDir = nullptr;
   }
 
-  static Bytes Input(const char* name) { return ReadFileBytes(FDir->Path() / name); }
+  static const fs::path& Made() {
+    if (!FDir) {
+      FDir = new TTempDir;
+      ziptest::MakeArchives("legacy-methods", FDir->Path());
+    }
+    return FDir->Path();
+  }
+  static Bytes Input(const char* name) { return ReadFileBytes(Made() / name); }
   // The archive of one method over one input.
   static fs::path Encoded(const TMethod& method, const char* input) {
-    return FDir->Path() / (std::string(method.Name) + "-" + input + ".zip");
+    return Made() / (std::string(method.Name) + "-" + input + ".zip");
   }
 
   static TTempDir* FDir;

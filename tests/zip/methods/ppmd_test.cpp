@@ -85,24 +85,21 @@ TItem FirstItem(const TBytes& zip) {
   return item;
 }
 
-// The PPMd items of 7z (the recipe ppmd), made once for the whole program: each
+// A PPMd item of 7z from a recipe (ppmd-orders, ppmd-full-memory, ...): each
 // case's folder holds data.bin and ppmd.zip, compressed with that case's switches.
-const fs::path& PpmdArchives() {
-  static TTempDir dir;
-  static const bool made = (ziptest::MakeArchives("ppmd", dir.Path()), true);
-  (void)made;
-  return dir.Path();
-}
-
-TItem RecipeItem(const char* name, const TBytes& data, fs::path* archive = nullptr) {
-  const fs::path folder = PpmdArchives() / name;
-  EXPECT_EQ(ReadFileBytes(folder / "data.bin"), data) << name;
-  if (archive)
-    *archive = folder / "ppmd.zip";
-  TItem item = FirstItem(ReadFileBytes(folder / "ppmd.zip"));
-  EXPECT_EQ(item.Method, 98u) << "7z did not write a PPMd item";
-  return item;
-}
+struct TRecipeItem {
+  TTempDir Dir;
+  explicit TRecipeItem(const char* recipe) { ziptest::MakeArchives(recipe, Dir.Path()); }
+  TItem Item(const char* name, const TBytes& data, fs::path* archive = nullptr) const {
+    const fs::path folder = Dir.Path() / name;
+    EXPECT_EQ(ReadFileBytes(folder / "data.bin"), data) << name;
+    if (archive)
+      *archive = folder / "ppmd.zip";
+    TItem item = FirstItem(ReadFileBytes(folder / "ppmd.zip"));
+    EXPECT_EQ(item.Method, 98u) << "7z did not write a PPMd item";
+    return item;
+  }
+};
 
 TMemoryStream StreamOf(const TBytes& bytes) {
   TMemoryStream s;
@@ -155,11 +152,12 @@ TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
          return all;
        }()},
   };
+  const TRecipeItem recipe("ppmd-orders");
   for (const TCase& c : cases) {
     // 7z -mo=ORDER -mmem=MEMORY -ma=RESTORE.
     SCOPED_TRACE(std::string(c.Name) + ": -mo=" + std::to_string(c.Order) + " -mmem=" + c.Memory +
                  " -ma=" + std::to_string(c.Restore));
-    const TItem item = RecipeItem(c.Name, c.Data);
+    const TItem item = recipe.Item(c.Name, c.Data);
     ASSERT_GE(item.Data.size(), 2u);
     const TParameters p = ParametersOf(item.Data);
     EXPECT_EQ(p.Order, c.Order);
@@ -172,13 +170,14 @@ TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
 // each restoration method rebuilds the model exactly as the encoder did.
 TEST(PpmdTest, FullMemoryRestartsOrCutsTheModel) {
   const TBytes text = WordText(200000, 7);
+  const TRecipeItem recipe("ppmd-full-memory");
   for (unsigned restore : {0u, 1u}) {
     for (unsigned order : {8u, 16u}) {
       SCOPED_TRACE("restore " + std::to_string(restore) + ", order " + std::to_string(order));
       // 7z -mo=ORDER -mmem=1m -ma=RESTORE.
       const std::string name =
           std::string(restore == 0 ? "full-restart-" : "full-cut-") + std::to_string(order);
-      const TItem item = RecipeItem(name.c_str(), text);
+      const TItem item = recipe.Item(name.c_str(), text);
       const TParameters p = ParametersOf(item.Data);
       ASSERT_EQ(p.MemoryMb, 1u);
       TMemoryStream in = StreamOf(item.Data);
@@ -231,7 +230,7 @@ TEST(PpmdTest, LargestModelIsOnlyTouchedWhereUsed) {
 
 TEST(PpmdTest, CutAndDamagedDataFailCleanly) {
   const TBytes text = WordText(15000, 3);
-  const TItem item = RecipeItem("damage", text);  // 7z -mo=6 -mmem=1m
+  const TItem item = TRecipeItem("ppmd-damage").Item("damage", text);  // 7z -mo=6 -mmem=1m
   const auto size = static_cast<std::int64_t>(text.size());
   ASSERT_EQ(Unppmd(item.Data, size), text);
 
@@ -272,7 +271,8 @@ TEST(PpmdTest, UnzipperExtractsAndReportsDamage) {
   TTempDir dir;
   const TBytes text = WordText(20000, 5);
   fs::path archive;
-  const TItem item = RecipeItem("unzipper", text, &archive);  // 7z -mo=8 -mmem=2m
+  const TRecipeItem recipe("ppmd-unzipper");
+  const TItem item = recipe.Item("unzipper", text, &archive);  // 7z -mo=8 -mmem=2m
   const TBytes zip = ReadFileBytes(archive);
 
   auto extract = [](const fs::path& path, const fs::path& folder) {
