@@ -241,6 +241,28 @@ def peers_by_7z(folder):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
+def deflate64_set(folder):
+    """Files that reach Deflate64's corners, in in/, and set.zip of them by 7z."""
+    import random
+    rng = random.Random(21)
+    src = os.path.join(folder, 'in')
+    os.makedirs(src)
+    # Text with repeats far apart: distances beyond 32 KiB.
+    block = bytearray()
+    while len(block) < 50000:
+        block += ('word%d%s' % (rng.randrange(5000), ' ' if rng.randrange(9) else '\n')).encode()
+    write(os.path.join(src, 'text.txt'), bytes(block) * 6)
+    noise = bytes(rng.randrange(256) for _ in range(70000))
+    write(os.path.join(src, 'noise.bin'), noise)
+    # A random block repeated: matches 60000 back and longer than 258 bytes.
+    write(os.path.join(src, 'repeated.bin'), noise[:60000] * 5)
+    write(os.path.join(src, 'zeros.bin'), bytes(500000))
+    write(os.path.join(src, 'small.txt'), b'hello')
+    # Machine code: the start of this interpreter's program file.
+    write(os.path.join(src, 'program.bin'), open(os.path.realpath(sys.executable), 'rb').read()[:400000])
+    sh('7z a -tzip -mm=Deflate64 -mx=9 ../set.zip .', src)
+
+
 def many_65535(folder):
     with zipfile.ZipFile(os.path.join(folder, 'many.zip'), 'w') as z:
         for i in range(65535):
@@ -280,6 +302,7 @@ RECIPES = {
     'bytes-in-front': bytes_in_front,
     'tool-tree': tool_tree,
     'peers-by-7z': peers_by_7z,
+    'deflate64-set': deflate64_set,
     # A central entry whose local header names another item.
     'name-mismatch': HOSTILE + ' name-mismatch m.zip',
 }
