@@ -95,5 +95,20 @@ TEST(Arunzip, NamesBeyondTheCodePageInItsArguments) {
   EXPECT_EQ(ReadFile(folder / fs::path(u8"c\u00edl") / "dd.txt"), ReadFile(dir / "dd.txt"));
 }
 
+// A target folder that cannot be made (below a file) ends the run with the
+// system's reason for it.
+TEST(Arunzip, AFolderThatCannotBeMadeIsNamedWithItsReason) {
+  TTempDir dir;
+  MakeArchives("arunzip-good", dir.Path());
+  const TResult r = Arunzip("-x plain.zip dd.txt/out", dir.Path());
+  EXPECT_EQ(r.Status, 2);
+  const std::string prefix = "arunzip: cannot create directory dd.txt/out: ";
+  ASSERT_EQ(r.Err.rfind(prefix, 0), 0u) << r.Err;
+  const std::string reason = r.Err.substr(prefix.size());
+  EXPECT_GT(reason.size(), 2u) << r.Err;
+  EXPECT_EQ(reason.find("Success"), std::string::npos) << r.Err;
+  EXPECT_EQ(reason.find("successfully"), std::string::npos) << r.Err;
+}
+
 }  // namespace
 }  // namespace vornel

@@ -9,14 +9,13 @@
 //
 // Every item failure goes to standard error with the item's name, error class,
 // code and text; the exit code is 1 when anything failed, 2 for a usage or open error.
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "arguments.h"
+#include "platform/exception.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
@@ -102,7 +101,7 @@ int main(int argc, char** argv) {
       // As other unzipping tools do; the unzipper itself wants an existing folder.
       if (!ForceDirectories(args[1])) {
         std::fprintf(stderr, "arunzip: cannot create directory %s: %s\n", ToUtf8(args[1]).c_str(),
-                     std::strerror(errno));
+                     ToUtf8(SysErrorMessage(LastOSError())).c_str());
         return 2;
       }
       unzipper.SetBaseDirectory(args[1]);
