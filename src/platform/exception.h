@@ -42,5 +42,8 @@ class EOSError : public Exception {
 
 // The platform's text for an errno value ("No such file or directory").
 std::u16string SysErrorMessage(int errorCode);
+// The error number of the calling thread's last failed system call (errno, or
+// GetLastError on Windows), for SysErrorMessage.
+int LastOSError();
 
 }  // namespace vornel

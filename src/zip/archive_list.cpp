@@ -1,17 +1,11 @@
 #include "zip/archive_list.h"
 
-#include <cwctype>
+#include "platform/upper_case.h"
 
 namespace vornel {
 
 char16_t ArUpperUnit(char16_t c) {
-  if (c < 0x80)
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-  if (c >= 0xD800 && c <= 0xDFFF)
-    return c;
-  // Through a 32-bit value: wint_t is 16 bits on Windows, 32 on Linux.
-  const std::uint32_t upper = std::towupper(static_cast<std::wint_t>(c));
-  return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
+  return UpperCaseUnit(c);
 }
 
 bool ArSameName(std::u16string_view a, std::u16string_view b) {

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/native_io.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
 
@@ -33,26 +34,16 @@ std::int64_t TArHandleStream::Read(void*, std::int64_t) {
 }
 
 std::int64_t TArHandleStream::Write(const void* buffer, std::int64_t count) {
-  const auto* p = static_cast<const std::uint8_t*>(buffer);
-  std::int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::write(FHandle.Fd(), p + done, static_cast<std::size_t>(count - done));
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      throw EWriteError(u"Stream write error. " + SysErrorMessage(errno));
-    }
-    done += n;
-  }
-  return done;
+  if (const int error = NativeWriteAll(FHandle.Fd(), buffer, count))
+    throw EWriteError(u"Stream write error. " + SysErrorMessage(error));
+  return count;
 }
 
 std::int64_t TArHandleStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
-  const off_t result = ::lseek(FHandle.Fd(), static_cast<off_t>(offset), whence);
-  if (result < 0)
+  std::int64_t position = 0;
+  if (NativeSeek(FHandle.Fd(), offset, origin, position) != 0)
     throw EStreamError(u"Stream seek error");
-  return result;
+  return position;
 }
 
 void TArHandleStream::SetSize(std::int64_t newSize) {

@@ -79,5 +79,36 @@ TEST(Arunzip, GoodArchivesOfOtherWriters) {
   }
 }
 
+// Arguments that no ANSI code page holds all of ("č" is in none of the Western
+// ones) reach arunzip as they were given.
+TEST(Arunzip, NamesBeyondTheCodePageInItsArguments) {
+  TTempDir dir;
+  MakeArchives("arunzip-good", dir.Path());
+  const fs::path folder = dir.Path() / fs::path(u8"v\u00fdstup-\u010d");
+  fs::create_directory(folder);
+  fs::copy_file(dir / "plain.zip", folder / fs::path(u8"p\u0159\u00edli\u0161.zip"));
+  const TResult r = Arunzip(
+      std::string(reinterpret_cast<const char*>(
+          u8"-x \"v\u00fdstup-\u010d/p\u0159\u00edli\u0161.zip\" \"v\u00fdstup-\u010d/c\u00edl\"")),
+      dir.Path());
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(ReadFile(folder / fs::path(u8"c\u00edl") / "dd.txt"), ReadFile(dir / "dd.txt"));
+}
+
+// A target folder that cannot be made (below a file) ends the run with the
+// system's reason for it.
+TEST(Arunzip, AFolderThatCannotBeMadeIsNamedWithItsReason) {
+  TTempDir dir;
+  MakeArchives("arunzip-good", dir.Path());
+  const TResult r = Arunzip("-x plain.zip dd.txt/out", dir.Path());
+  EXPECT_EQ(r.Status, 2);
+  const std::string prefix = "arunzip: cannot create directory dd.txt/out: ";
+  ASSERT_EQ(r.Err.rfind(prefix, 0), 0u) << r.Err;
+  const std::string reason = r.Err.substr(prefix.size());
+  EXPECT_GT(reason.size(), 2u) << r.Err;
+  EXPECT_EQ(reason.find("Success"), std::string::npos) << r.Err;
+  EXPECT_EQ(reason.find("successfully"), std::string::npos) << r.Err;
+}
+
 }  // namespace
 }  // namespace vornel

@@ -195,27 +195,27 @@ TEST(OutputStream, ProgressOnlyOnChangeAndAbort) {
 // involved), opened with the right, a wrong and no password.
 class TEncrypted : public ::testing::Test {
  protected:
+  // The tools salt each archive anew, so one wrong password in 256 passes the
+  // header's one-byte check and fails only at the CRC: of the recipe's attempts,
+  // the first of each tool that refuses every wrong password below is taken.
   void SetUp() override {
-    WriteFile(FDir / "secret.txt", Pattern(5000, 7));
-    // The encryption header checks one byte, so one wrong password in 256 passes it
-    // and fails later, at the CRC. The tools salt each archive anew: make them
-    // again until none of the wrong passwords below gets through the header.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      RunShell("rm -f infozip.zip sevenzip.zip", FDir.Path());
-      ASSERT_EQ(RunShell("zip -q -0 -P right infozip.zip secret.txt", FDir.Path()), 0);
-      ASSERT_EQ(
-          RunShell("7z a -tzip -mm=Copy -mem=ZipCrypto -pright sevenzip.zip secret.txt >/dev/null",
-                   FDir.Path()),
-          0);
-      if (WrongPasswordsRefused("infozip.zip") && WrongPasswordsRefused("sevenzip.zip"))
-        return;
+    MakeArchives("encrypted", FDir.Path());
+    for (const char* tool : {"infozip", "sevenzip"}) {
+      for (int attempt = 0;; ++attempt) {
+        const fs::path archive = FDir / (tool + ("-" + std::to_string(attempt)) + ".zip");
+        ASSERT_TRUE(fs::exists(archive))
+            << "no " << tool << " archive refused every wrong password";
+        if (WrongPasswordsRefused(archive)) {
+          FArchives.push_back(archive);
+          break;
+        }
+      }
     }
-    FAIL() << "no archive refused every wrong password";
   }
 
-  bool WrongPasswordsRefused(const char* name) {
+  bool WrongPasswordsRefused(const fs::path& path) {
     for (const char16_t* password : {u"wrong", u"bad1", u"still wrong"}) {
-      auto archive = OpenFile(FDir / name);
+      auto archive = OpenFile(path);
       archive->Password = password;
       archive->PasswordRetries = 0;
       try {
@@ -229,12 +229,15 @@ class TEncrypted : public ::testing::Test {
     return true;
   }
   TTempDir FDir;
+  std::vector<fs::path> FArchives;
 };
 
 TEST_F(TEncrypted, PasswordCases) {
   const TBytes original = ReadFile(FDir / "secret.txt");
-  for (const char* name : {"infozip.zip", "sevenzip.zip"}) {
-    auto archive = OpenFile(FDir / name);
+  EXPECT_EQ(original, Pattern(5000, 7));
+  for (const fs::path& path : FArchives) {
+    const std::string name = path.filename().string();
+    auto archive = OpenFile(path);
     ASSERT_TRUE(archive->Items(0).IsEncrypted) << name;
 
     archive->Password = u"right";
@@ -280,20 +283,9 @@ TEST_F(TEncrypted, PasswordCases) {
 // Items of the other methods, written by Python's zipfile and by 7z.
 TEST(Methods, Bzip2AndLzmaFromPythonAnd7z) {
   TTempDir dir;
-  const TBytes data = Pattern(300000, 3);
-  WriteFile(dir / "data.bin", data);
-  ASSERT_EQ(
-      RunShell(
-          "python3 -c \"import zipfile\n"
-          "for n, m in (('py_bz2.zip', zipfile.ZIP_BZIP2), ('py_lzma.zip', zipfile.ZIP_LZMA)):\n"
-          "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.writestr('empty', b''); "
-          "z.close()\"",
-          dir.Path()),
-      0);
-  ASSERT_EQ(RunShell("7z a -tzip -mm=BZip2 7z_bz2.zip data.bin >/dev/null && "
-                     "7z a -tzip -mm=LZMA 7z_lzma.zip data.bin >/dev/null",
-                     dir.Path()),
-            0);
+  MakeArchives("bzip2-lzma", dir.Path());
+  const TBytes data = ReadFile(dir / "data.bin");
+  EXPECT_EQ(data, Pattern(300000, 3));
   for (const char* name : {"py_bz2.zip", "py_lzma.zip", "7z_bz2.zip", "7z_lzma.zip"}) {
     auto archive = OpenFile(dir / name);
     const int index = archive->FindFile(u"data.bin");
@@ -305,14 +297,7 @@ TEST(Methods, Bzip2AndLzmaFromPythonAnd7z) {
 
 TEST(Methods, DamagedBzip2AndLzmaFail) {
   TTempDir dir;
-  WriteFile(dir / "data.bin", Pattern(50000, 4));
-  ASSERT_EQ(RunShell("python3 -c \"import zipfile\n"
-                     "for n, m in (('b.zip', zipfile.ZIP_BZIP2), ('l.zip', zipfile.ZIP_LZMA)):\n"
-                     "  z = zipfile.ZipFile(n, 'w', m); z.write('data.bin'); z.close()\n"
-                     "  b = bytearray(open(n, 'rb').read()); b[80] ^= 0x55; b[120] ^= 0x55; "
-                     "open(n, 'wb').write(b)\"",
-                     dir.Path()),
-            0);
+  MakeArchives("damaged-bzip2-lzma", dir.Path());
   for (const char* name : {"b.zip", "l.zip"}) {
     auto archive = OpenFile(dir / name);
     archive->OnProcessItemFailure = [](TArZipItem&, TArProcessType, TArErrorClass, int) {};
@@ -338,27 +323,11 @@ TEST(Methods, DamagedBzip2AndLzmaFail) {
 // really needs more than the limit fails with a message saying so.
 TEST(Methods, LzmaDictionaryIsBounded) {
   TTempDir dir;
-  const TBytes data = Pattern(300000, 5);
-  WriteFile(dir / "data.bin", data);
-  // patch(name, dictionary, size): the item's properties claim that dictionary,
-  // and with a size the directory claims that uncompressed size.
-  ASSERT_EQ(
-      RunShell("python3 -c \"import zipfile, struct\n"
-               "def patch(n, dictionary, size=None):\n"
-               "  z = zipfile.ZipFile(n, 'w', zipfile.ZIP_LZMA); z.write('data.bin'); "
-               "z.close()\n"
-               "  b = bytearray(open(n, 'rb').read())\n"
-               "  at = 30 + struct.unpack_from('<H', b, 26)[0] + "
-               "struct.unpack_from('<H', b, 28)[0] + 4\n"
-               "  struct.pack_into('<I', b, at + 1, dictionary)\n"
-               "  if size is not None:\n"
-               "    c = b.find(b'PK\\\\x01\\\\x02'); struct.pack_into('<I', b, c + 24, size)\n"
-               "  open(n, 'wb').write(b)\n"
-               "patch('claims4g.zip', 0xFFFFFFFF)\n"
-               "patch('tiny.zip', 16)\n"
-               "patch('needs1g.zip', 1 << 30, 600 << 20)\"",
-               dir.Path()),
-      0);
+  // The recipe's patch(name, dictionary, size): the item's properties claim that
+  // dictionary, and with a size the directory claims that uncompressed size.
+  MakeArchives("lzma-dictionary", dir.Path());
+  const TBytes data = ReadFile(dir / "data.bin");
+  EXPECT_EQ(data, Pattern(300000, 5));
   EXPECT_EQ(Extract(*OpenFile(dir / "claims4g.zip"), 0), data);
   // A claim below what the data refers back to is damage, found by the decoder.
   EXPECT_THROW(Extract(*OpenFile(dir / "tiny.zip"), 0), EArDecoderError);
@@ -375,14 +344,7 @@ TEST(Methods, LzmaDictionaryIsBounded) {
 // A WavPack file wrapped into a method-97 item, as WinZip stores .wav files.
 TEST(Methods, WavPack) {
   TTempDir dir;
-  ASSERT_EQ(RunShell("python3 -c \"import wave, math, struct\n"
-                     "w = wave.open('tone.wav', 'wb'); w.setnchannels(2); w.setsampwidth(2); "
-                     "w.setframerate(22050)\n"
-                     "w.writeframes(b''.join(struct.pack('<hh', int(9000*math.sin(i/7.0)), "
-                     "int(5000*math.sin(i/3.0))) for i in range(40000)))\n"
-                     "w.close()\" && wavpack -q -y tone.wav -o tone.wv",
-                     dir.Path()),
-            0);
+  MakeArchives("wavpack", dir.Path());
   const TBytes wav = ReadFile(dir / "tone.wav");
   TArchiveSpec spec;
   TEntry e;
@@ -436,31 +398,17 @@ TEST(Testing, LocalHeaderComparison) {
 // the data (bit 3), the local header holding zeros: testing compares the
 // descriptor with the directory, and a descriptor that disagrees still fails.
 TEST(Testing, DataDescriptorItems) {
-  struct TCase {
-    const char* Name;
-    std::string Command;  // writes dd.zip holding d.txt
-  };
-  const std::string python =
-      "python3 -c \"import zipfile, sys\n"
-      "z = zipfile.ZipFile(sys.stdout.buffer, 'w', zipfile.";
-  const std::string pythonEnd =
-      ")\nz.writestr('d.txt', b'descriptor ' * 500); z.close()\" | cat > dd.zip";
-  const std::vector<TCase> cases = {
-      {"zipfile stored", python + "ZIP_STORED" + pythonEnd},
-      {"zipfile deflated", python + "ZIP_DEFLATED" + pythonEnd},
-      {"zipfile bzip2", python + "ZIP_BZIP2" + pythonEnd},
-      {"Info-ZIP zip to a pipe",
-       "python3 -c \"print('descriptor ' * 500, end='')\" > d.txt && zip -q - d.txt | cat > "
-       "dd.zip"},
-  };
+  TTempDir dir;
+  MakeArchives("data-descriptors", dir.Path());
   TBytes expected;
   for (int i = 0; i < 500; ++i)
     expected.insert(expected.end(), {'d', 'e', 's', 'c', 'r', 'i', 'p', 't', 'o', 'r', ' '});
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTempDir dir;
-    ASSERT_EQ(RunShell(c.Command, dir.Path()), 0);
-    const TBytes good = ReadFile(dir / "dd.zip");
+  // Each folder of the recipe holds dd.zip with d.txt.
+  for (const char* writer :
+       {"zipfile-stored", "zipfile-deflated", "zipfile-bzip2", "infozip-pipe"}) {
+    SCOPED_TRACE(writer);
+    const TBytes good = ReadFile(dir / writer / "dd.zip");
+    ASSERT_FALSE(good.empty());
     auto archive = OpenBytes(good);
     ASSERT_TRUE(archive->Items(0).ItemInfo.HasDataDescriptor());
     EXPECT_EQ(Extract(*archive, 0), expected);

@@ -1,10 +1,14 @@
 #include "zip_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
 #include "platform/text.h"
 #include "zip/crc32.h"
+#include "zip/unzipper.h"
 
 namespace vornel::ziptest {
 
@@ -54,8 +58,37 @@ TBytes Pattern(std::size_t size, std::uint32_t seed) {
   return bytes;
 }
 
-fs::path FixtureDir() {
-  return fs::path(VORNEL_SOURCE_DIR) / "tests" / "fixtures";
+std::vector<std::string> ExtractAll(const fs::path& archive, const fs::path& folder) {
+  std::vector<std::string> failed;
+  TArUnZipper unzipper;
+  unzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
+  unzipper.OnProcessItemFailure = [&](TArUnZipper& sender, TArZipItem& item, TArProcessType,
+                                      TArErrorClass, int) {
+    EXPECT_FALSE(sender.FailureMessage().empty());
+    failed.push_back(ToUtf8(item.FileName));
+  };
+  unzipper.SetFileName(U16(archive));
+  unzipper.SetBaseDirectory(U16(folder));
+  unzipper.ExtractFiles(u"*.*");
+  return failed;
+}
+
+std::time_t ModifiedTime(const fs::path& path) {
+  return std::chrono::system_clock::to_time_t(
+      std::chrono::file_clock::to_sys(fs::last_write_time(path)));
+}
+
+std::string Snapshot(const fs::path& folder) {
+  std::string all = "folder " + EntryIdentity(folder) + "\n";
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    all += entry.path().string() + " " + EntryIdentity(entry.path()) + " ";
+    if (entry.is_regular_file()) {
+      const TBytes bytes = ReadFile(entry.path());
+      all.append(bytes.begin(), bytes.end());
+    }
+    all += "\n";
+  }
+  return all;
 }
 
 void PutLE16(TBytes& out, std::uint32_t value) {
@@ -154,6 +187,20 @@ TBytes BuildZip(const TArchiveSpec& spec) {
   out.insert(out.end(), spec.Comment.begin(), spec.Comment.end());
   out.insert(out.end(), spec.Trailing.begin(), spec.Trailing.end());
   return out;
+}
+
+TEntry UnixItem(const std::string& name, const std::string& text, std::uint32_t unixMode) {
+  TEntry e;
+  e.Name = name;
+  e.Data = TBytes(text.begin(), text.end());
+  e.VersionMadeBy = 0x0314;
+  e.ExternalAttributes = unixMode << 16;
+  return e;
+}
+
+std::string TextOf(const fs::path& path) {
+  const TBytes bytes = ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace vornel::ziptest

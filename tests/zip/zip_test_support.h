@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,6 +45,51 @@ void MakeArchives(const std::string& recipe, const fs::path& folder);
 // The fixture folder of the zip tests.
 fs::path FixtureDir();
 
+// Extracts every item into the folder with the unzipper (paths restored, folders
+// made); returns the names of the failed items, each failure having its text.
+std::vector<std::string> ExtractAll(const fs::path& archive, const fs::path& folder);
+
+// A file's modification time in seconds since 1970.
+std::time_t ModifiedTime(const fs::path& path);
+// The permission a file has, and what a stored Unix mode gives on this system:
+// the mode's bits on Linux; on Windows, which keeps only the owner's write bit,
+// "read-only" or "writable".
+std::string FileMode(const fs::path& path);
+std::string StoredMode(unsigned unixMode);
+bool AnyoneMayWrite(const fs::path& path);
+
+// A link to a file that this system's extraction must replace, never write
+// through: a symbolic link on Linux, a hard link on Windows (a symbolic link to a
+// file needs a privilege there, and Wine makes none).
+void PlantFileLink(const fs::path& target, const fs::path& link);
+// The state of a folder: every name below it with its content and the system's
+// identity and attributes of each entry (mode and inode, or attributes and file
+// index), so that a write, a new file or a change of attributes all show.
+std::string Snapshot(const fs::path& folder);
+// The identity and attributes of one entry, not followed if it is a link.
+std::string EntryIdentity(const fs::path& path);
+
+// The code pages of a locale for one scope: on Linux its name is set as LANG. A
+// Windows program keeps the code pages it was started with, so there the scope
+// is active only where they are the locale's.
+class TLocale {
+ public:
+  explicit TLocale(const char* name);
+  ~TLocale();
+  TLocale(const TLocale&) = delete;
+  TLocale& operator=(const TLocale&) = delete;
+  bool Active() const { return FActive; }
+
+ private:
+  struct TSaved {
+    const char* Name;
+    std::string Value;
+    bool Set;
+  };
+  std::vector<TSaved> FSaved;
+  bool FActive = true;
+};
+
 // One entry of a hand-made archive.
 struct TEntry {
   std::string Name;  // raw name bytes
@@ -72,6 +118,10 @@ struct TArchiveSpec {
 };
 
 TBytes BuildZip(const TArchiveSpec& spec);
+// A stored item made on Unix with its mode.
+TEntry UnixItem(const std::string& name, const std::string& text, std::uint32_t unixMode = 0100644);
+// A file's content as text.
+std::string TextOf(const fs::path& path);
 // A sub-field of an extra field.
 TBytes SubField(std::uint16_t id, const TBytes& data);
 void PutLE16(TBytes& out, std::uint32_t value);

@@ -9,13 +9,13 @@
 //
 // Every item failure goes to standard error with the item's name, error class,
 // code and text; the exit code is 1 when anything failed, 2 for a usage or open error.
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "arguments.h"
+#include "platform/exception.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
@@ -68,20 +68,21 @@ void List(TArUnZipper& unzipper) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string mode, password;
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-p" && i + 1 < argc) {
-      password = argv[++i];
-    } else if (arg == "-l" || arg == "-t" || arg == "-x") {
+  const std::vector<std::u16string> words = CommandLineArguments(argc, argv);
+  std::u16string mode, password;
+  std::vector<std::u16string> args;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::u16string& arg = words[i];
+    if (arg == u"-p" && i + 1 < words.size()) {
+      password = words[++i];
+    } else if (arg == u"-l" || arg == u"-t" || arg == u"-x") {
       mode = arg;
     } else {
       args.push_back(arg);
     }
   }
-  if (mode.empty() || args.empty() || (mode == "-x" && (args.size() < 2 || args.size() > 3)) ||
-      (mode != "-x" && args.size() != 1)) {
+  if (mode.empty() || args.empty() || (mode == u"-x" && (args.size() < 2 || args.size() > 3)) ||
+      (mode != u"-x" && args.size() != 1)) {
     return Usage();
   }
 
@@ -94,28 +95,28 @@ int main(int argc, char** argv) {
                  ErrorClassName(errorClass), errorCode, ToUtf8(sender.FailureMessage()).c_str());
   };
   try {
-    unzipper.SetPassword(FromUtf8(password));
-    if (mode == "-x") {
+    unzipper.SetPassword(password);
+    if (mode == u"-x") {
       unzipper.SetExtractOptions(eoCreateDirs | eoRestorePath);
       // As other unzipping tools do; the unzipper itself wants an existing folder.
-      if (!ForceDirectories(FromUtf8(args[1]))) {
-        std::fprintf(stderr, "arunzip: cannot create directory %s: %s\n", args[1].c_str(),
-                     std::strerror(errno));
+      if (!ForceDirectories(args[1])) {
+        std::fprintf(stderr, "arunzip: cannot create directory %s: %s\n", ToUtf8(args[1]).c_str(),
+                     ToUtf8(SysErrorMessage(LastOSError())).c_str());
         return 2;
       }
-      unzipper.SetBaseDirectory(FromUtf8(args[1]));
+      unzipper.SetBaseDirectory(args[1]);
     }
-    unzipper.SetFileName(FromUtf8(args[0]));
-    if (mode == "-l") {
+    unzipper.SetFileName(args[0]);
+    if (mode == u"-l") {
       List(unzipper);
-    } else if (mode == "-t") {
+    } else if (mode == u"-t") {
       for (int i = 0; i < unzipper.Count(); ++i)
         unzipper.Items(i).Tagged = true;
       unzipper.TestTaggedItems();
       if (failures == 0)
         std::printf("%d items tested, no errors\n", unzipper.Count());
     } else {
-      unzipper.ExtractFiles(args.size() == 3 ? FromUtf8(args[2]) : u"*.*");
+      unzipper.ExtractFiles(args.size() == 3 ? args[2] : u"*.*");
     }
   } catch (const EArException& e) {
     std::fprintf(stderr, "arunzip: %s (ecArchive %d)\n", e.what(), e.ErrorCode());

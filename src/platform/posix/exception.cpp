@@ -1,5 +1,6 @@
 #include "platform/exception.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/text.h"
@@ -19,6 +20,10 @@ std::u16string SysErrorMessage(int errorCode) {
   // The GNU strerror_r returns the text, which need not be in the buffer.
   const char* text = strerror_r(errorCode, buffer, sizeof buffer);
   return FromUtf8(text);
+}
+
+int LastOSError() {
+  return errno;
 }
 
 }  // namespace vornel

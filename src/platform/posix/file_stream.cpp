@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/native_io.h"
 #include "platform/text.h"
 
 namespace vornel {
@@ -72,18 +73,10 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
 }
 
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
-  const auto* in = static_cast<const char*>(buffer);
-  std::int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::write(FHandle, in + done, static_cast<std::size_t>(count - done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      throw EWriteError(FileError(u"Cannot write file", FFileName, errno));
-    done += n;
-  }
-  FSequentialPosition += done;
-  return done;
+  if (const int error = NativeWriteAll(FHandle, buffer, count))
+    throw EWriteError(FileError(u"Cannot write file", FFileName, error));
+  FSequentialPosition += count;
+  return count;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
@@ -93,11 +86,10 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
       throw EStreamError(FileError(u"Cannot seek in file", FFileName, ESPIPE));
     return FSequentialPosition;
   }
-  const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
-  const off_t result = ::lseek(FHandle, offset, whence);
-  if (result < 0)
-    throw EStreamError(FileError(u"Cannot seek in file", FFileName, errno));
-  return result;
+  std::int64_t position = 0;
+  if (const int error = NativeSeek(FHandle, offset, origin, position))
+    throw EStreamError(FileError(u"Cannot seek in file", FFileName, error));
+  return position;
 }
 
 void TFileStream::SetSize(std::int64_t newSize) {

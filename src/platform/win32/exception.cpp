@@ -33,4 +33,8 @@ std::u16string SysErrorMessage(int errorCode) {
   return message;
 }
 
+int LastOSError() {
+  return static_cast<int>(GetLastError());
+}
+
 }  // namespace vornel

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "platform/native_io.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 
@@ -90,30 +91,16 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
 }
 
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
-  const auto* in = static_cast<const char*>(buffer);
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(FHandle));
-  std::int64_t done = 0;
-  while (done < count) {
-    const auto chunk = static_cast<DWORD>(std::min<std::int64_t>(count - done, 1 << 30));
-    DWORD n = 0;
-    if (!WriteFile(handle, in + done, chunk, &n, nullptr))
-      throw EWriteError(FileError(u"Cannot write file", FFileName, GetLastError()));
-    done += n;
-  }
-  return done;
+  if (const int error = NativeWriteAll(_get_osfhandle(FHandle), buffer, count))
+    throw EWriteError(FileError(u"Cannot write file", FFileName, static_cast<DWORD>(error)));
+  return count;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  const DWORD method = origin == soBeginning ? FILE_BEGIN
-                       : origin == soCurrent ? FILE_CURRENT
-                                             : FILE_END;
-  LARGE_INTEGER distance{};
-  distance.QuadPart = offset;
-  LARGE_INTEGER result{};
-  if (!SetFilePointerEx(reinterpret_cast<HANDLE>(_get_osfhandle(FHandle)), distance, &result,
-                        method))
-    throw EStreamError(FileError(u"Cannot seek in file", FFileName, GetLastError()));
-  return result.QuadPart;
+  std::int64_t position = 0;
+  if (const int error = NativeSeek(_get_osfhandle(FHandle), offset, origin, position))
+    throw EStreamError(FileError(u"Cannot seek in file", FFileName, static_cast<DWORD>(error)));
+  return position;
 }
 
 void TFileStream::SetSize(std::int64_t newSize) {

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/native_io.h"
 #include "platform/text.h"
 #include "wide.h"
 #include "zip/ar_exceptions.h"
@@ -74,29 +75,16 @@ std::int64_t TArHandleStream::Read(void*, std::int64_t) {
 }
 
 std::int64_t TArHandleStream::Write(const void* buffer, std::int64_t count) {
-  const auto* p = static_cast<const std::uint8_t*>(buffer);
-  std::int64_t done = 0;
-  while (done < count) {
-    const auto chunk = static_cast<DWORD>(std::min<std::int64_t>(count - done, 1 << 30));
-    DWORD written = 0;
-    if (!WriteFile(Native(FHandle.Fd()), p + done, chunk, &written, nullptr))
-      throw EWriteError(u"Stream write error. " +
-                        SysErrorMessage(static_cast<int>(GetLastError())));
-    done += written;
-  }
-  return done;
+  if (const int error = NativeWriteAll(FHandle.Fd(), buffer, count))
+    throw EWriteError(u"Stream write error. " + SysErrorMessage(error));
+  return count;
 }
 
 std::int64_t TArHandleStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  const DWORD method = origin == soBeginning ? FILE_BEGIN
-                       : origin == soCurrent ? FILE_CURRENT
-                                             : FILE_END;
-  LARGE_INTEGER distance{};
-  distance.QuadPart = offset;
-  LARGE_INTEGER result{};
-  if (!SetFilePointerEx(Native(FHandle.Fd()), distance, &result, method))
+  std::int64_t position = 0;
+  if (NativeSeek(FHandle.Fd(), offset, origin, position) != 0)
     throw EStreamError(u"Stream seek error");
-  return result.QuadPart;
+  return position;
 }
 
 void TArHandleStream::SetSize(std::int64_t newSize) {

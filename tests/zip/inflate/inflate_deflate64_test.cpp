@@ -1,10 +1,8 @@
 // Deflate64 streams made by 7-Zip (zip method 9) decode to the original files.
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +10,7 @@
 
 #include "inflate_helpers.h"
 #include "zip/inflate/checksum.h"
+#include "zip_test_support.h"
 
 namespace vornel {
 namespace {
@@ -22,12 +21,6 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
 }
 
 unsigned Le16(const Bytes& b, std::size_t at) {
@@ -72,54 +65,16 @@ std::vector<ZipItem> ReadZip(const Bytes& zip) {
   return items;
 }
 
+// Text with repeats far apart, noise, a noise block repeated, zeros, five bytes
+// and machine code, as 7z -mm=Deflate64 -mx=9 packs them (the recipe deflate64-set).
 TEST(InflateDeflate64Test, StreamsFrom7Zip) {
-  if (std::system("command -v 7z >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "7z is not installed";
-  const fs::path folder = fs::temp_directory_path() / ("inflate64-" + std::to_string(getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder / "in");
-
-  std::mt19937 random(21);
+  ziptest::TTempDir folder;
+  ziptest::MakeArchives("deflate64-set", folder.Path());
   std::vector<std::pair<std::string, Bytes>> files;
-  {
-    // Text with repeats far apart: distances beyond 32 KiB.
-    Bytes block;
-    while (block.size() < 50000) {
-      const std::string word =
-          "word" + std::to_string(random() % 5000) + (random() % 9 ? " " : "\n");
-      block.insert(block.end(), word.begin(), word.end());
-    }
-    Bytes text;
-    for (int i = 0; i < 6; ++i)
-      text.insert(text.end(), block.begin(), block.end());
-    files.emplace_back("text.txt", text);
-  }
-  {
-    Bytes noise(70000);
-    for (auto& b : noise)
-      b = static_cast<std::uint8_t>(random());
-    files.emplace_back("noise.bin", noise);
-    // A random block repeated: matches 60000 back and longer than 258 bytes.
-    Bytes repeated;
-    for (int i = 0; i < 5; ++i)
-      repeated.insert(repeated.end(), noise.begin(), noise.begin() + 60000);
-    files.emplace_back("repeated.bin", repeated);
-  }
-  files.emplace_back("zeros.bin", Bytes(500000, 0));
-  files.emplace_back("small.txt", Bytes{'h', 'e', 'l', 'l', 'o'});
-  {
-    const Bytes exe = ReadFile("/proc/self/exe");
-    files.emplace_back("program.bin",
-                       Bytes(exe.begin(), exe.begin() + std::min<std::size_t>(exe.size(), 400000)));
-  }
-  for (const auto& [name, bytes] : files)
-    WriteFile(folder / "in" / name, bytes);
-
-  const std::string command = "cd '" + (folder / "in").string() +
-                              "' && 7z a -tzip -mm=Deflate64 -mx=9 ../set.zip . >/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const auto items = ReadZip(ReadFile(folder / "set.zip"));
-  fs::remove_all(folder);
+  for (const auto& entry : fs::directory_iterator(folder.Path() / "in"))
+    files.emplace_back(entry.path().filename().string(), ReadFile(entry.path()));
+  ASSERT_EQ(files.size(), 6u);
+  const auto items = ReadZip(ReadFile(folder.Path() / "set.zip"));
 
   ASSERT_EQ(items.size(), files.size());
   std::size_t decoded = 0;

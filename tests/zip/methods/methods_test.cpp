@@ -16,6 +16,7 @@
 #include "zip/methods/unshrink.h"
 #include "zip/methods/xz_decoder.h"
 #include "zip/methods/zstd_decoder.h"
+#include "zip_test_support.h"
 
 namespace vornel {
 namespace {
@@ -25,16 +26,6 @@ using testing::ReadFileBytes;
 using testing::TTempDir;
 using testing::WriteFileBytes;
 using Bytes = std::vector<std::uint8_t>;
-
-const std::string kFixtures = VORNEL_SOURCE_DIR "/tests/fixtures";
-const std::string kEncoder = VORNEL_SOURCE_DIR "/tests/zip/methods/legacy_encoders.py";
-
-int Shell(const std::string& command) {
-  return std::system(command.c_str());
-}
-std::string Quote(const fs::path& p) {
-  return "'" + p.string() + "'";
-}
 
 // The one item of a single-item archive, read from its local header.
 struct TItem {
@@ -87,51 +78,11 @@ Bytes Decode(const TItem& item) {
   return Decode(item, item.Packed, item.Size);
 }
 
-// Inputs that reach the methods' corners: long text (the shrink table fills and
-// is cleared, codes widen to 13 bits), machine code, runs longer than any copy,
-// many 0x90 bytes (the reduce escape), one byte.
-struct TInput {
-  const char* Name;
-  std::function<Bytes()> Make;
-};
-
-Bytes LongText() {
-  Bytes text;
-  for (const auto& entry : fs::directory_iterator("/usr/share/common-licenses")) {
-    if (!entry.is_regular_file())
-      continue;
-    const Bytes part = ReadFileBytes(entry.path());
-    text.insert(text.end(), part.begin(), part.end());
-    if (text.size() > 120000)
-      break;
-  }
-  return text;
-}
-
-Bytes MachineCode() {
-  Bytes code = ReadFileBytes("/proc/self/exe");
-  code.resize(std::min<std::size_t>(code.size(), 40000));
-  return code;
-}
-
-Bytes RunsAndEscapes() {
-  Bytes data;
-  std::mt19937 random(7);
-  for (int i = 0; i < 150; ++i) {
-    const std::uint8_t byte = (i % 3 == 0) ? 0x90 : static_cast<std::uint8_t>(random());
-    data.insert(data.end(), 1 + random() % 700, byte);
-    for (int k = 0; k < 20; ++k)
-      data.push_back(static_cast<std::uint8_t>(random() % 4 == 0 ? 0x90 : random()));
-  }
-  return data;
-}
-
-const TInput kInputs[] = {
-    {"text", LongText},
-    {"code", MachineCode},
-    {"runs", RunsAndEscapes},
-    {"one", [] { return Bytes{'x'}; }},
-};
+// The inputs of the recipe legacy-methods, which reach the methods' corners:
+// long text (the shrink table fills and is cleared, codes widen to 13 bits),
+// machine code, runs longer than any copy, many 0x90 bytes (the reduce escape),
+// one byte.
+const char* const kInputs[] = {"text", "code", "runs", "one"};
 
 struct TMethod {
   const char* Name;
@@ -144,27 +95,26 @@ const TMethod kMethods[] = {
     {"implode4k3", true}, {"implode8k2", true}, {"implode8k3", true},
 };
 
-// Archives of the project's encoder, made once for the whole suite.
+// Archives of the project's encoder (the recipe legacy-methods), made on first
+// use once for the whole suite.
 class LegacyMethodsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { FDir = new TTempDir; }
   static void TearDownTestSuite() {
     delete FDir;
     FDir = nullptr;
   }
 
-  // The archive of one method over one input, encoded on first use.
-  static fs::path Encoded(const TMethod& method, const TInput& input, const Bytes& original) {
-    const fs::path source = FDir->Path() / input.Name;
-    if (!fs::exists(source))
-      WriteFileBytes(source, original);
-    const fs::path archive = FDir->Path() / (std::string(method.Name) + "-" + input.Name + ".zip");
-    if (!fs::exists(archive)) {
-      EXPECT_EQ(Shell("python3 " + Quote(kEncoder) + " " + method.Name + " " + Quote(source) + " " +
-                      Quote(archive)),
-                0);
+  static const fs::path& Made() {
+    if (!FDir) {
+      FDir = new TTempDir;
+      ziptest::MakeArchives("legacy-methods", FDir->Path());
     }
-    return archive;
+    return FDir->Path();
+  }
+  static Bytes Input(const char* name) { return ReadFileBytes(Made() / name); }
+  // The archive of one method over one input.
+  static fs::path Encoded(const TMethod& method, const char* input) {
+    return Made() / (std::string(method.Name) + "-" + input + ".zip");
   }
 
   static TTempDir* FDir;
@@ -173,23 +123,25 @@ class LegacyMethodsTest : public ::testing::Test {
 TTempDir* LegacyMethodsTest::FDir = nullptr;
 
 TEST_F(LegacyMethodsTest, ArchivesOfOtherToolsDecode) {
-  const Bytes expected = ReadFileBytes(kFixtures + "/zip-legacy/first.txt");
+  const fs::path legacy = ziptest::FixtureDir() / "zip-legacy";
+  const Bytes expected = ReadFileBytes(legacy / "first.txt");
   for (const char* name : {"shrink.zip", "reduce.zip", "implode.zip"}) {
-    EXPECT_EQ(Decode(FirstItem(kFixtures + "/zip-legacy/" + name)), expected) << name;
+    EXPECT_EQ(Decode(FirstItem(legacy / name)), expected) << name;
   }
 }
 
 TEST_F(LegacyMethodsTest, EveryVariantDecodesWhatTheEncoderWrote) {
-  for (const auto& input : kInputs) {
-    const Bytes original = input.Make();
+  for (const char* input : kInputs) {
+    const Bytes original = Input(input);
+    ASSERT_FALSE(original.empty());
     for (const auto& method : kMethods) {
-      SCOPED_TRACE(std::string(method.Name) + " of " + input.Name);
-      const fs::path archive = Encoded(method, input, original);
+      SCOPED_TRACE(std::string(method.Name) + " of " + input);
+      const fs::path archive = Encoded(method, input);
       EXPECT_EQ(Decode(FirstItem(archive)), original);
       if (method.UnzipReads) {
-        // The stream is sound for an independent decoder too.
-        const fs::path out = FDir->Path() / "unzip.out";
-        ASSERT_EQ(Shell("unzip -p " + Quote(archive) + " > " + Quote(out)), 0);
+        // The stream is sound for an independent decoder too: what unzip -p wrote.
+        fs::path out = archive;
+        out += ".unzip";
         EXPECT_EQ(ReadFileBytes(out), original);
       }
     }
@@ -197,12 +149,11 @@ TEST_F(LegacyMethodsTest, EveryVariantDecodesWhatTheEncoderWrote) {
 }
 
 TEST_F(LegacyMethodsTest, DamagedDataFailsCleanlyAndNeverWritesPastTheSize) {
-  const TInput& input = kInputs[0];
-  const Bytes original = input.Make();
+  const Bytes original = Input(kInputs[0]);
   std::mt19937 random(11);
   for (const auto& method : kMethods) {
     SCOPED_TRACE(method.Name);
-    const TItem item = FirstItem(Encoded(method, input, original));
+    const TItem item = FirstItem(Encoded(method, kInputs[0]));
     // Cut short: the data ends before the size is reached.
     const Bytes cut(item.Packed.begin(),
                     item.Packed.begin() + static_cast<std::ptrdiff_t>(item.Packed.size() / 2));
@@ -225,37 +176,33 @@ TEST_F(LegacyMethodsTest, DamagedDataFailsCleanlyAndNeverWritesPastTheSize) {
 
 TEST(NewerMethodsTest, XzItemOfAnotherToolDecodesLike7z) {
   TTempDir dir;
-  ASSERT_EQ(Shell("cd " + Quote(dir.Path()) + " && 7z x -y " +
-                  Quote(kFixtures + "/zip-peers/xz.zip") + " > /dev/null"),
-            0);
-  const TItem item = FirstItem(kFixtures + "/zip-peers/xz.zip");
+  ziptest::MakeArchives("xz-zstd", dir.Path());  // hello.txt as 7z extracts it
+  const TItem item = FirstItem(ziptest::FixtureDir() / "zip-peers" / "xz.zip");
   ASSERT_EQ(item.Method, 95u);
   EXPECT_EQ(Decode(item), ReadFileBytes(dir.Path() / "hello.txt"));
 }
 
 TEST(NewerMethodsTest, XzAndZstdFromTheirOwnTools) {
   TTempDir dir;
-  const Bytes original = LongText();
-  const fs::path source = dir.Path() / "text";
-  WriteFileBytes(source, original);
+  ziptest::MakeArchives("xz-zstd", dir.Path());
+  const Bytes original = ReadFileBytes(dir.Path() / "text");
   struct Case {
     unsigned method;
-    std::string command;
+    const char* packed;
+    int copies;
   } cases[] = {
-      {95, "xz -9 -c " + Quote(source) + " > " + Quote(dir.Path() / "packed")},
-      {93, "zstd -q -19 -c " + Quote(source) + " > " + Quote(dir.Path() / "packed")},
+      {95, "text.xz", 1},   // xz -9
+      {93, "text.zst", 1},  // zstd -19
       // Two frames in a row, and a frame written without its content size.
-      {93, "(zstd -q -c " + Quote(source) + "; zstd -q -c " + Quote(source) + ") > " +
-               Quote(dir.Path() / "packed")},
+      {93, "text2.zst", 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.command);
-    ASSERT_EQ(Shell(c.command), 0);
+    SCOPED_TRACE(c.packed);
     TItem item;
     item.Method = c.method;
-    item.Packed = ReadFileBytes(dir.Path() / "packed");
+    item.Packed = ReadFileBytes(dir.Path() / c.packed);
     Bytes expected = original;
-    if (c.command.find("; zstd") != std::string::npos)
+    if (c.copies == 2)
       expected.insert(expected.end(), original.begin(), original.end());
     item.Size = static_cast<std::int64_t>(expected.size());
     EXPECT_EQ(Decode(item), expected);

@@ -17,6 +17,7 @@
 #include "zip/methods/ppmd_model.h"
 #include "zip/methods/ppmd_range_decoder.h"
 #include "zip/unzipper.h"
+#include "zip_test_support.h"
 
 namespace vornel {
 namespace {
@@ -84,21 +85,21 @@ TItem FirstItem(const TBytes& zip) {
   return item;
 }
 
-// Compresses data with 7z into a PPMd item with the given switches.
-TItem MakeItem(const fs::path& dir, const TBytes& data, const std::string& switches,
-               fs::path* archive = nullptr) {
-  WriteFileBytes(dir / "data.bin", data);
-  const fs::path zip = dir / "ppmd.zip";
-  fs::remove(zip);
-  const std::string command = "cd '" + dir.string() + "' && 7z a -tzip -mm=PPMd " + switches +
-                              " ppmd.zip data.bin >/dev/null 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  if (archive)
-    *archive = zip;
-  TItem item = FirstItem(ReadFileBytes(zip));
-  EXPECT_EQ(item.Method, 98u) << "7z did not write a PPMd item";
-  return item;
-}
+// A PPMd item of 7z from a recipe (ppmd-orders, ppmd-full-memory, ...): each
+// case's folder holds data.bin and ppmd.zip, compressed with that case's switches.
+struct TRecipeItem {
+  TTempDir Dir;
+  explicit TRecipeItem(const char* recipe) { ziptest::MakeArchives(recipe, Dir.Path()); }
+  TItem Item(const char* name, const TBytes& data, fs::path* archive = nullptr) const {
+    const fs::path folder = Dir.Path() / name;
+    EXPECT_EQ(ReadFileBytes(folder / "data.bin"), data) << name;
+    if (archive)
+      *archive = folder / "ppmd.zip";
+    TItem item = FirstItem(ReadFileBytes(folder / "ppmd.zip"));
+    EXPECT_EQ(item.Method, 98u) << "7z did not write a PPMd item";
+    return item;
+  }
+};
 
 TMemoryStream StreamOf(const TBytes& bytes) {
   TMemoryStream s;
@@ -126,7 +127,7 @@ TParameters ParametersOf(const TBytes& data) {
 
 TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
   struct TCase {
-    const char* Name;
+    const char* Name;  // the recipe's folder
     unsigned Order;
     const char* Memory;
     unsigned Restore;
@@ -135,14 +136,14 @@ TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
   const TBytes text = WordText(60000, 1);
   const TBytes records = Records(40000);
   const TCase cases[] = {
-      {"order 2", 2, "1m", 0, text},
-      {"order 3, cut-off", 3, "16m", 1, text},
-      {"order 6", 6, "16m", 0, text},
-      {"order 8, records", 8, "16m", 0, records},
-      {"order 16, cut-off", 16, "256m", 1, text},
-      {"order 16, records, cut-off", 16, "1m", 1, records},
-      {"short text", 6, "1m", 0, WordText(300, 9)},
-      {"all byte values", 4, "1m", 0,
+      {"order2", 2, "1m", 0, text},
+      {"order3-cut", 3, "16m", 1, text},
+      {"order6", 6, "16m", 0, text},
+      {"order8-records", 8, "16m", 0, records},
+      {"order16-cut", 16, "256m", 1, text},
+      {"order16-records-cut", 16, "1m", 1, records},
+      {"short", 6, "1m", 0, WordText(300, 9)},
+      {"all-bytes", 4, "1m", 0,
        [] {
          TBytes all;
          for (int round = 0; round < 3; ++round)
@@ -151,12 +152,12 @@ TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
          return all;
        }()},
   };
+  const TRecipeItem recipe("ppmd-orders");
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTempDir dir;
-    const TItem item = MakeItem(dir.Path(), c.Data,
-                                "-mo=" + std::to_string(c.Order) + " -mmem=" + c.Memory +
-                                    " -ma=" + std::to_string(c.Restore));
+    // 7z -mo=ORDER -mmem=MEMORY -ma=RESTORE.
+    SCOPED_TRACE(std::string(c.Name) + ": -mo=" + std::to_string(c.Order) + " -mmem=" + c.Memory +
+                 " -ma=" + std::to_string(c.Restore));
+    const TItem item = recipe.Item(c.Name, c.Data);
     ASSERT_GE(item.Data.size(), 2u);
     const TParameters p = ParametersOf(item.Data);
     EXPECT_EQ(p.Order, c.Order);
@@ -169,13 +170,14 @@ TEST(PpmdTest, ItemsOf7zAtSeveralOrdersMemorySizesAndRestorationMethods) {
 // each restoration method rebuilds the model exactly as the encoder did.
 TEST(PpmdTest, FullMemoryRestartsOrCutsTheModel) {
   const TBytes text = WordText(200000, 7);
+  const TRecipeItem recipe("ppmd-full-memory");
   for (unsigned restore : {0u, 1u}) {
     for (unsigned order : {8u, 16u}) {
       SCOPED_TRACE("restore " + std::to_string(restore) + ", order " + std::to_string(order));
-      TTempDir dir;
-      const TItem item =
-          MakeItem(dir.Path(), text,
-                   "-mo=" + std::to_string(order) + " -mmem=1m -ma=" + std::to_string(restore));
+      // 7z -mo=ORDER -mmem=1m -ma=RESTORE.
+      const std::string name =
+          std::string(restore == 0 ? "full-restart-" : "full-cut-") + std::to_string(order);
+      const TItem item = recipe.Item(name.c_str(), text);
       const TParameters p = ParametersOf(item.Data);
       ASSERT_EQ(p.MemoryMb, 1u);
       TMemoryStream in = StreamOf(item.Data);
@@ -227,9 +229,8 @@ TEST(PpmdTest, LargestModelIsOnlyTouchedWhereUsed) {
 }
 
 TEST(PpmdTest, CutAndDamagedDataFailCleanly) {
-  TTempDir dir;
   const TBytes text = WordText(15000, 3);
-  const TItem item = MakeItem(dir.Path(), text, "-mo=6 -mmem=1m");
+  const TItem item = TRecipeItem("ppmd-damage").Item("damage", text);  // 7z -mo=6 -mmem=1m
   const auto size = static_cast<std::int64_t>(text.size());
   ASSERT_EQ(Unppmd(item.Data, size), text);
 
@@ -270,7 +271,8 @@ TEST(PpmdTest, UnzipperExtractsAndReportsDamage) {
   TTempDir dir;
   const TBytes text = WordText(20000, 5);
   fs::path archive;
-  const TItem item = MakeItem(dir.Path(), text, "-mo=8 -mmem=2m", &archive);
+  const TRecipeItem recipe("ppmd-unzipper");
+  const TItem item = recipe.Item("unzipper", text, &archive);  // 7z -mo=8 -mmem=2m
   const TBytes zip = ReadFileBytes(archive);
 
   auto extract = [](const fs::path& path, const fs::path& folder) {
@@ -278,8 +280,8 @@ TEST(PpmdTest, UnzipperExtractsAndReportsDamage) {
     TArUnZipper unzipper;
     unzipper.OnProcessItemFailure = [&](TArUnZipper&, TArZipItem&, TArProcessType, TArErrorClass,
                                         int code) { codes.push_back(code); };
-    unzipper.SetFileName(FromUtf8(path.string()));
-    unzipper.SetBaseDirectory(FromUtf8(folder.string()));
+    unzipper.SetFileName(ziptest::U16(path));
+    unzipper.SetBaseDirectory(ziptest::U16(folder));
     unzipper.ExtractFiles(u"*.*");
     return codes;
   };

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 #include "zip/ar_exceptions.h"
 #include "zip/unzipper.h"
+#include "zip_test_support.h"
 
 namespace vornel {
 namespace {
@@ -17,8 +18,6 @@ namespace fs = std::filesystem;
 using testing::ReadFileBytes;
 using testing::TTempDir;
 using testing::WriteFileBytes;
-
-const fs::path kSource = VORNEL_SOURCE_DIR;
 
 struct TRun {
   std::vector<std::string> Failures;
@@ -34,14 +33,14 @@ TRun ExtractAll(const fs::path& archive, const fs::path& folder) {
     run.Failures.push_back(ToUtf8(item.FileName) + " " + std::to_string(errorClass) + " " +
                            std::to_string(code));
   };
-  unzipper.SetFileName(FromUtf8(archive.string()));
-  unzipper.SetBaseDirectory(FromUtf8(folder.string()));
+  unzipper.SetFileName(ziptest::U16(archive));
+  unzipper.SetBaseDirectory(ziptest::U16(folder));
   unzipper.ExtractFiles(u"*.*");
   return run;
 }
 
 TEST(UnzipperMethodsTest, LegacyArchivesOfOtherTools) {
-  const fs::path fixtures = kSource / "tests/fixtures/zip-legacy";
+  const fs::path fixtures = ziptest::FixtureDir() / "zip-legacy";
   for (const char* name : {"shrink.zip", "reduce.zip", "implode.zip"}) {
     SCOPED_TRACE(name);
     TTempDir out;
@@ -56,16 +55,12 @@ TEST(UnzipperMethodsTest, LegacyArchivesOfOtherTools) {
 
 TEST(UnzipperMethodsTest, ZstandardItemFromTheZstdTool) {
   TTempDir dir;
+  // data.txt, packed by zstd into method 93 (the recipe zstd-item).
+  ziptest::MakeArchives("zstd-item", dir.Path());
   std::vector<std::uint8_t> original;
   for (int i = 0; i < 50000; ++i)
     original.push_back(static_cast<std::uint8_t>("Vornel "[i % 7] + i / 5000));
-  WriteFileBytes(dir.Path() / "data.txt", original);
-  const std::string q = "'" + dir.Path().string() + "/";
-  ASSERT_EQ(std::system(("zstd -q -c " + q + "data.txt' > " + q + "data.zst'").c_str()), 0);
-  ASSERT_EQ(std::system(("python3 '" + (kSource / "tests/zip/methods/legacy_encoders.py").string() +
-                         "' raw 93 " + q + "data.zst' " + q + "data.txt' " + q + "zstd.zip'")
-                            .c_str()),
-            0);
+  ASSERT_EQ(ReadFileBytes(dir.Path() / "data.txt"), original);
   TTempDir out;
   const TRun run = ExtractAll(dir.Path() / "zstd.zip", out.Path());
   EXPECT_TRUE(run.Failures.empty()) << ::testing::PrintToString(run.Failures);

@@ -1,0 +1,7 @@
+// The program's arguments as UTF-16 texts, without the program's own name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
