@@ -15,7 +15,7 @@ SYSTEM = {
     "advapi32.dll", "bcrypt.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll",
     "gdi32.dll", "kernel32.dll", "msimg32.dll", "msvcrt.dll", "normaliz.dll",
     "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-    "uxtheme.dll", "windowscodecs.dll", "winspool.drv", "ws2_32.dll",
+    "uxtheme.dll", "version.dll", "windowscodecs.dll", "winspool.drv", "ws2_32.dll",
 }
 
 
