@@ -53,6 +53,22 @@ class Netget : public ::testing::Test {
     return "SSL_CERT_FILE=" + server.CAFile();
   }
 
+  // The copy of netget in the folder, beside the planted libraries, downloads
+  // /files/set.zip ("the set") over TLS from another working folder and from its
+  // own, and the planted code (which would create the marker) never runs.
+  void ExpectPlantedCodeNeverRuns(const TNginxServer& server, const fs::path& program,
+                                  const fs::path& folder, const fs::path& marker) {
+    for (const fs::path& cwd : {Dir.Path(), folder}) {
+      const fs::path target = Dir.Path() / "set.zip";
+      const TRun run =
+          Run({Narrow(server.TLSUrl("/files/set.zip")), target.string()},
+              {Trust(server), "VORNEL_PLANTED_MARKER=" + marker.string()}, program, cwd);
+      EXPECT_EQ(run.ExitCode, 0) << run.Err;
+      EXPECT_EQ(ReadAll(target), "the set");
+      EXPECT_FALSE(fs::exists(marker)) << "run in " << cwd;
+    }
+  }
+
   testing::TTempDir Dir;
 };
 

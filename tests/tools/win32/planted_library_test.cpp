@@ -10,11 +10,8 @@ namespace vornel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Narrow;
 using test::Netget;
-using test::ReadAll;
 using test::TNginxServer;
-using test::TRun;
 
 // The build's planted DLLs (tests/tools/planted_library.c) under those names.
 const char* const KPlanted[] = {"libcrypto-3-x64.dll", "libssl-3-x64.dll"};
@@ -30,17 +27,8 @@ TEST_F(Netget, LibrariesBesideTheProgramAreNeverLoaded) {
   for (const char* name : KPlanted)
     fs::copy_file(fs::path(test::LocalPath(VORNEL_PLANTED_DIR)) / name, folder / name);
   const fs::path marker = Dir.Path() / "planted-code-ran";
-  const std::string markerSetting = "VORNEL_PLANTED_MARKER=" + marker.string();
 
-  // From another working folder and from the folder itself.
-  for (const fs::path& cwd : {Dir.Path(), folder}) {
-    const fs::path target = Dir.Path() / "set.zip";
-    const TRun run = Run({Narrow(server.TLSUrl("/files/set.zip")), target.string()},
-                         {Trust(server), markerSetting}, program, cwd);
-    EXPECT_EQ(run.ExitCode, 0) << run.Err;
-    EXPECT_EQ(ReadAll(target), "the set");
-    EXPECT_FALSE(fs::exists(marker)) << "run in " << cwd;
-  }
+  ExpectPlantedCodeNeverRuns(server, program, folder, marker);
 
   // The planted library does run once something loads it, so the check above
   // can see a load.
