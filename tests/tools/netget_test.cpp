@@ -32,6 +32,22 @@ TEST_F(Netget, FetchesFromAServerWithAnIntermediateCA) {
   }
 }
 
+// A target name that the ANSI code page cannot hold ("ů" in Windows-1252)
+// reaches the program whole: its arguments are taken as UTF-16.
+TEST_F(Netget, WritesToANameBeyondTheCodePage) {
+  TNginxServer server(true);
+  if (!server.Running())
+    GTEST_SKIP() << "nginx is not available";
+  server.WriteFile("files/set.zip", "the set");
+  const fs::path target = Dir.Path() / fs::path(u8"sta\u017een\u00ed-\u016f.zip");
+  const std::u8string name = target.u8string();
+  const TRun run = Run({Narrow(server.TLSUrl("/files/set.zip")),
+                        std::string(reinterpret_cast<const char*>(name.c_str()))},
+                       {Trust(server)});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(ReadAll(target), "the set");
+}
+
 TEST_F(Netget, AServerThatSendsOnlyItsLeafIsRefusedWithOpenSSLsText) {
   TNginxServer server(true, std::nullopt, "leaf-only");
   if (!server.Running())

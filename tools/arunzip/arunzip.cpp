@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "arguments.h"
+#include "platform/command_line.h"
 #include "platform/exception.h"
 #include "platform/file_system.h"
 #include "platform/text.h"

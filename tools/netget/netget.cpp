@@ -8,6 +8,7 @@
 // standard error. Exit code 0 on success; otherwise 1
 // with the exception's class and message on one line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include "http/custom_http.h"
 #include "netget_process.h"
 #include "netget_tls.h"
+#include "platform/command_line.h"
 #include "platform/file_stream.h"
 #include "platform/text.h"
 
@@ -83,20 +85,21 @@ int main(int argc, char** argv) {
   bool insecure = false, verbose = false, head = false;
   TNetHTTP http;
   std::vector<std::int16_t> ignore;
-  std::vector<std::string> positional;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--insecure") {
+  std::vector<std::u16string> positional;
+  const std::vector<std::u16string> args = CommandLineArguments(argc, argv);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& arg = args[i];
+    if (arg == u"--insecure") {
       insecure = true;
-    } else if (arg == "--redirects") {
+    } else if (arg == u"--redirects") {
       http.HandleRedirects = true;
-    } else if (arg == "--ignore" && i + 1 < argc) {
-      ignore.push_back(static_cast<std::int16_t>(std::atoi(argv[++i])));
-    } else if (arg == "--head") {
+    } else if (arg == u"--ignore" && i + 1 < args.size()) {
+      ignore.push_back(static_cast<std::int16_t>(std::atoi(ToUtf8(args[++i]).c_str())));
+    } else if (arg == u"--head") {
       head = true;
-    } else if (arg == "-v") {
+    } else if (arg == u"-v") {
       verbose = true;
-    } else if (arg.starts_with("-") && arg != "-") {
+    } else if (arg.starts_with(u"-") && arg != u"-") {
       return Usage();
     } else {
       positional.push_back(arg);
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
   }
   if (positional.empty() || positional.size() > 2)
     return Usage();
-  const std::u16string url = FromUtf8(positional[0]);
+  const std::u16string& url = positional[0];
 
   TNetCompressorZLib zlib;
   http.Compressor = &zlib;
@@ -119,8 +122,8 @@ int main(int argc, char** argv) {
     AttachTLSHandler(http, insecure);
     if (head) {
       http.Head(url);
-    } else if (positional.size() == 2 && positional[1] != "-") {
-      TFileStream file(FromUtf8(positional[1]), fmCreate);
+    } else if (positional.size() == 2 && positional[1] != u"-") {
+      TFileStream file(positional[1], fmCreate);
       http.Get(url, file, ignore);
     } else {
       TStdoutStream out;

@@ -1,12 +1,14 @@
 // Windows gives main() its arguments in the ANSI code page, which cannot hold
 // every name: they are taken from the wide command line instead.
-#include "arguments.h"
+#include "platform/command_line.h"
 
 #include <memory>
 
 #include <windows.h>
 
 #include <shellapi.h>
+
+namespace vornel {
 
 std::vector<std::u16string> CommandLineArguments(int, char**) {
   int count = 0;
@@ -17,3 +19,5 @@ std::vector<std::u16string> CommandLineArguments(int, char**) {
     args.emplace_back(reinterpret_cast<const char16_t*>(words.get()[i]));
   return args;
 }
+
+}  // namespace vornel

@@ -4,4 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace vornel {
+
 std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
+
+}  // namespace vornel
