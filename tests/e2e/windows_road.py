@@ -17,6 +17,10 @@ CASE is one of
                ticked and its folder picker cancelled leave it unticked
     refused    a server certificate of a CA the program does not trust: the
                message box tells the verification failure, no download is left
+    stalled    "Storno" while the server has stopped sending in the middle of
+               the body: "Start" is back
+    handshake  "Storno" while the server has taken the connection and says
+               nothing (the TLS handshake waits): "Start" is back
 INSTALLER is built with the host 127.0.0.1:PORT, SET is the demo set with the
 Windows Setup.exe, PREFIX the Wine prefix of these tests (made on first use).
 Exit code 77: no Wine or Xvfb here.
@@ -24,10 +28,12 @@ Exit code 77: no Wine or Xvfb here.
 
 import os
 import shutil
+import socket
 import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.request
 import zipfile
@@ -98,6 +104,36 @@ class DemoServer:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+
+
+class SilentServer:
+    """Takes connections on the port and never says a word."""
+
+    def __init__(self, port):
+        self.listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.listener.bind(("127.0.0.1", port))
+        self.listener.listen(8)
+        self.taken = []
+        self.thread = threading.Thread(target=self._accept, daemon=True)
+        self.thread.start()
+
+    def _accept(self):
+        while True:
+            try:
+                connection, _ = self.listener.accept()
+            except OSError:
+                return
+            self.taken.append(connection)
+
+    @property
+    def trusted(self):
+        return os.devnull
+
+    def close(self):
+        self.listener.close()
+        for connection in self.taken:
+            connection.close()
 
 
 class Road:
@@ -234,12 +270,40 @@ def case_refused(road, server):
     road.close_and_check(window)
 
 
+def cancel_while_waiting(road, server, what):
+    """Start, a wait in which nothing arrives, Storno: "Start" is back within
+    seconds, and the close leaves nothing."""
+    window = road.start(server.trusted)
+    log("click on \"Start\"")
+    road.driver.click_button(window, "Start")
+    road.driver.wait_button(window, "Storno", 30)
+    time.sleep(2)
+    log("%s; click on \"Storno\"" % what)
+    clicked = time.monotonic()
+    road.driver.click_button(window, "Storno")
+    road.driver.wait_button(window, "Start", 30)
+    log("\"Start\" is back %.1f s after the click" % (time.monotonic() - clicked))
+    assert road.driver.control(window, "Storno", "button", visible=True) is None, \
+        "\"Storno\" stays shown after the cancel"
+    road.close_and_check(window)
+
+
+def case_stalled(road, server):
+    cancel_while_waiting(road, server, "the server stalls in the body")
+
+
+def case_handshake(road, server):
+    cancel_while_waiting(road, server, "the server is silent in the handshake")
+
+
 CASES = {
     # Slow enough that the status line and the bar are seen changing.
     "road": (case_road, ("--mode", "slow", "--rate", "262144")),
     "damaged": (case_damaged, ("--mode", "normal")),
     "cancel": (case_cancel, ("--mode", "slow", "--rate", "131072")),
     "refused": (case_refused, ("--mode", "normal")),
+    "stalled": (case_stalled, ("--mode", "stall", "--after", "1000000")),
+    "handshake": (case_handshake, None),  # a silent server instead of the demo server
 }
 
 
@@ -267,7 +331,8 @@ def main():
             damage(served, "Setup-1.bin")
         with xdriver.Xvfb() as xvfb:
             session = windriver.WineSession(args.prefix, xvfb.display)
-            server = DemoServer(args.source, work, served, args.port, mode)
+            server = (DemoServer(args.source, work, served, args.port, mode) if mode
+                      else SilentServer(args.port))
             try:
                 with windriver.WinDriver(session, args.windriver) as driver:
                     road = Road(args, work, served, session, driver)
