@@ -1,7 +1,7 @@
 // The window as the system sees it: every control read back through the window
-// interfaces (class, place, text, style, visibility, font) against the design's
-// tables, and the window's behaviour: pages, focus and keys, the busy cursor, the
-// error box of an exception, closing.
+// interfaces (class, place, text, style, visibility, font) against the expected
+// tables of support/window_design.h, and the window's behaviour: pages, focus
+// and keys, the busy cursor, the error box of an exception, closing.
 #include "installer/win32/window/main_install_form.h"
 
 #include <gtest/gtest.h>
