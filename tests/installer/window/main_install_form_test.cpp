@@ -22,6 +22,7 @@
 #include "htmltext/widget/html_text.h"
 #include "installer/exception_handling.h"
 #include "installer/label_lines.h"
+#include "installer/support/recording_environment.h"
 #include "installer/support/window_design.h"
 #include "installer/window/application_title.h"
 #include "installer/window/html_label.h"
@@ -39,14 +40,8 @@ class TFormFixture {
  public:
   explicit TFormFixture(const std::u16string& executable = u"/opt/vornel/InstallTarvo") {
     test::App();
-    TInstallerEnvironment environment;
-    environment.ExecutablePath = executable;
-    environment.ProcessId = 0;
-    environment.StartScript = [this](int, const std::u16string& script) {
-      StartedScript = script;
-      return true;
-    };
-    Form = std::make_unique<TMainInstallForm>(State, std::move(environment));
+    Form = std::make_unique<TMainInstallForm>(
+        State, test::RecordingEnvironment(executable, StartedScript));
   }
   QWidget* Find(const char* name) const {
     if (Form->objectName() == QLatin1String(name))

@@ -16,6 +16,7 @@
 
 #include "htmltext/gdi/gdi_fixture.h"
 #include "htmltext/gdi/html_text.h"
+#include "installer/support/recording_environment.h"
 #include "installer/support/window_design.h"
 #include "installer/win32/window/installer_application.h"
 #include "installer/win32/window/message_loop.h"
@@ -77,14 +78,8 @@ LONG StyleOf(HWND window) {
 class TFormFixture {
  public:
   explicit TFormFixture(const std::u16string& executable = u"C:\\Vornel\\InstallTarvo.exe") {
-    TInstallerEnvironment environment;
-    environment.ExecutablePath = executable;
-    environment.ProcessId = 0;
-    environment.StartScript = [this](int, const std::u16string& script) {
-      StartedScript = script;
-      return true;
-    };
-    Form = std::make_unique<TMainInstallForm>(State, std::move(environment));
+    Form = std::make_unique<TMainInstallForm>(
+        State, test::RecordingEnvironment(executable, StartedScript));
     Form->OnClosed = [this] { ++Closed; };
   }
   HWND Find(std::string_view name) const { return Form->Control(name); }
