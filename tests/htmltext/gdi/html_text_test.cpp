@@ -8,6 +8,7 @@
 #include "gdi_fixture.h"
 #include "htmltext/html_text_error.h"
 #include "platform/text.h"
+#include "support/label_words.h"
 #include "support/link_click_log.h"
 
 namespace vornel {
@@ -217,12 +218,7 @@ TEST_F(GdiHTMLTextTest, SpoilerTitleOpensAndClosesItsDetails) {
     ASSERT_EQ(label.Spoilers().size(), 1u);
     EXPECT_EQ(label.Spoilers()[0]->Expanded, open);
     Settle();  // the layout held back to the end of the frame
-    bool shown = false;
-    for (const auto& item : label.VisualItems()) {
-      auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
-      shown |= word != nullptr && word->Text == u"Detail";
-    }
-    EXPECT_EQ(shown, open);
+    EXPECT_EQ(testing::ShowsWord(label, u"Detail"), open);
   }
 
   int rightClicks = 0;

@@ -16,6 +16,7 @@
 #include "htmltext/widget/html_text.h"
 #include "htmltext/widget/qt_colors.h"
 #include "platform/text.h"
+#include "support/label_words.h"
 #include "support/link_click_log.h"
 
 namespace vornel {
@@ -320,12 +321,7 @@ TEST_F(HTMLTextTest, ClicksOnLinksAndSpoilers) {
     Release(label, CenterOf(label, u"More"), Qt::LeftButton);
     ASSERT_EQ(label.Spoilers().size(), 1u);
     EXPECT_EQ(label.Spoilers()[0]->Expanded, open);
-    bool shown = false;
-    for (const auto& item : label.VisualItems()) {
-      auto* word = dynamic_cast<const TQxVisualItem_Word*>(item.get());
-      shown |= word != nullptr && word->Text == u"Detail";
-    }
-    EXPECT_EQ(shown, open);
+    EXPECT_EQ(testing::ShowsWord(label, u"Detail"), open);
   }
 
   int rightClicks = 0;

@@ -22,6 +22,7 @@
 #include "htmltext/widget/html_text.h"
 #include "installer/exception_handling.h"
 #include "installer/label_lines.h"
+#include "installer/support/fresh_form.h"
 #include "installer/support/recording_environment.h"
 #include "installer/support/window_design.h"
 #include "installer/window/application_title.h"
@@ -375,13 +376,7 @@ TEST(MainInstallFormTest, FormCreateForEachIdentity) {
     SCOPED_TRACE(QString::fromStdU16String(executable).toStdString());
     TFormFixture f(executable);
     EXPECT_EQ(f.Form->windowTitle(), QString::fromStdU16String(row.Caption));
-    EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-              test::DesignIntroduction(row.Product));
-    EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
-    EXPECT_FALSE(f.State.DownloadActive);
-    EXPECT_FALSE(f.State.UnZipperActive);
-    EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
-    EXPECT_EQ(f.State.CurrentDir, u"/opt/v/");
+    test::ExpectFreshForm(*f.Form, f.State, row.Product, u"/opt/v/");
   }
 }
 

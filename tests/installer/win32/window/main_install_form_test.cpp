@@ -16,6 +16,7 @@
 
 #include "htmltext/gdi/gdi_fixture.h"
 #include "htmltext/gdi/html_text.h"
+#include "installer/support/fresh_form.h"
 #include "installer/support/recording_environment.h"
 #include "installer/support/window_design.h"
 #include "installer/win32/window/installer_application.h"
@@ -342,13 +343,7 @@ TEST_F(Win32WindowTest, FormCreateForEachIdentity) {
       SCOPED_TRACE(ToUtf8(executable));
       TFormFixture f(executable);
       EXPECT_EQ(TextOf(f.Form->Handle()), Wide(row.Caption));
-      EXPECT_EQ(f.Form->LabelLinesText(TControl::HTMText_Uvod),
-                test::DesignIntroduction(row.Product));
-      EXPECT_EQ(f.Form->PageIndex(), TS_Step1);
-      EXPECT_FALSE(f.State.DownloadActive);
-      EXPECT_FALSE(f.State.UnZipperActive);
-      EXPECT_EQ(f.State.MainInstallForm, f.Form.get());
-      EXPECT_EQ(f.State.CurrentDir, u"C:\\v\\");
+      test::ExpectFreshForm(*f.Form, f.State, row.Product, u"C:\\v\\");
     }
   }
   // The identity ignores the letters' case.
