@@ -121,7 +121,9 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 // - count holds the real, not yet consumed bits at the bottom of bits; the bits
 //   above count are the bits of the bytes at next, in their places, or zero (after
 //   a shift, or beyond the end of the input). A refill ORs in the word at next and
-//   so changes no bit below count.
+//   so changes no bit below count. Unchecked, only count's low byte is the count:
+//   a step subtracts its whole entry, whose low byte is the bits it consumes, and
+//   no step takes more than is held, so the low byte never borrows from above.
 // - entry is the literal/length table's root entry for the low bits, looked up
 //   while at least the root's bits were real (or, at the end of the input, with the
 //   zeros beyond it, as every peek there sees them): a refill leaves it valid. Real
@@ -167,15 +169,15 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   const std::uint8_t* const inputLimit = end - (Checked ? 0 : kFastInputMargin);
 
   const auto refill = [&] {
-    bits |= LoadLe64(next) << count;
+    bits |= LoadLe64(next) << (count & 63);
     if constexpr (Checked) {
       const std::size_t step =
           std::min<std::size_t>((63 - count) >> 3, static_cast<std::size_t>(end - next));
       next += step;
       count += 8 * static_cast<unsigned>(step);
     } else {
-      // 63 - count, count being at most 63.
-      next += (count ^ 63) >> 3;
+      // 63 - count, the count being at most 63.
+      next += (~count & 63) >> 3;
       count |= 56;
     }
   };
@@ -184,6 +186,11 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   const auto consume = [&](unsigned n) {
     bits >>= n;
     count -= n;
+  };
+  // Unchecked, the whole entry comes off count (see above): one instruction less.
+  const auto consumeEntry = [&](std::uint32_t e) {
+    bits >>= TotalBits(e);
+    count -= Checked ? TotalBits(e) : e;
   };
 
   bool ended = false;
@@ -198,34 +205,22 @@ template <bool Deflate64, bool Checked, bool Bmi2>
       break;
     refill();
     // Root literals, most rounds, take a single test.
-    bool literal = (entry & kLiteral) != 0;
-    if (!literal) {
-      if (entry & kLink) {
-        if (shortOf(litRoot)) {
-          error = kNoMoreData;
-          break;
-        }
-        consume(litRoot);
-        entry = litTable[Value(entry) + LowBits(bits, LinkBits(entry))];
-        literal = (entry & kLiteral) != 0;
-      }
-    }
-    if (literal) {
+    if (entry & kLiteral) {
       if (shortOf(TotalBits(entry))) {
         error = kNoMoreData;
         break;
       }
-      consume(TotalBits(entry));
+      consumeEntry(entry);
       *out++ = static_cast<std::uint8_t>(Value(entry));
       entry = litTable[bits & litMask];
       if constexpr (!Checked) {
         // A run of literals takes two more from the same refill.
         if (entry & kLiteral) {
-          consume(TotalBits(entry));
+          consumeEntry(entry);
           *out++ = static_cast<std::uint8_t>(Value(entry));
           entry = litTable[bits & litMask];
           if (entry & kLiteral) {
-            consume(TotalBits(entry));
+            consumeEntry(entry);
             *out++ = static_cast<std::uint8_t>(Value(entry));
             entry = litTable[bits & litMask];
           }
@@ -233,47 +228,70 @@ template <bool Deflate64, bool Checked, bool Bmi2>
       }
       continue;
     }
-    if (entry & kSpecial) {
-      if (Value(entry) != kArDfEndOfBlock) {
-        error = kBadLengthSymbol;
+    // Lengths, most of the rest, take one more.
+    if (entry & (kLink | kSpecial)) [[unlikely]] {
+      if (entry & kLink) {
+        if (shortOf(litRoot)) {
+          error = kNoMoreData;
+          break;
+        }
+        consume(litRoot);
+        entry = litTable[Value(entry) + LowBits(bits, LinkBits(entry))];
+        if (entry & kLiteral) {
+          if (shortOf(TotalBits(entry))) {
+            error = kNoMoreData;
+            break;
+          }
+          consumeEntry(entry);
+          *out++ = static_cast<std::uint8_t>(Value(entry));
+          entry = litTable[bits & litMask];
+          continue;
+        }
+      }
+      if (entry & kSpecial) {
+        if (Value(entry) != kArDfEndOfBlock) {
+          error = kBadLengthSymbol;
+          break;
+        }
+        if (shortOf(TotalBits(entry))) {
+          error = kNoMoreData;
+          break;
+        }
+        consumeEntry(entry);
+        ended = true;
         break;
       }
-      if (shortOf(TotalBits(entry))) {
-        error = kNoMoreData;
-        break;
-      }
-      consume(TotalBits(entry));
-      ended = true;
-      break;
     }
     if (shortOf(TotalBits(entry))) {
       error = kNoMoreData;
       break;
     }
     std::uint64_t saved = bits;
-    consume(TotalBits(entry));
+    consumeEntry(entry);
     const std::size_t length = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     entry = distTable[bits & distMask];
     if constexpr (Deflate64 || Checked)
       refill();
-    if (entry & kLink) {
-      if (shortOf(distRoot)) {
-        error = kNoMoreData;
+    if (entry & (kLink | kSpecial)) [[unlikely]] {
+      if (entry & kLink) {
+        if (shortOf(distRoot)) {
+          error = kNoMoreData;
+          break;
+        }
+        consume(distRoot);
+        entry = distTable[Value(entry) + LowBits(bits, LinkBits(entry))];
+      }
+      if (entry & kSpecial) {
+        error = Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance : kBadDistanceSymbol;
         break;
       }
-      consume(distRoot);
-      entry = distTable[Value(entry) + LowBits(bits, LinkBits(entry))];
-    }
-    if (entry & kSpecial) {
-      error = Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance : kBadDistanceSymbol;
-      break;
     }
     if (shortOf(TotalBits(entry))) {
       error = kNoMoreData;
       break;
     }
     saved = bits;
-    consume(TotalBits(entry));
+    consumeEntry(entry);
     const std::size_t distance = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
     if (distance > static_cast<std::size_t>(out - window)) {
       error = kTooFarBack;
@@ -284,7 +302,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     out += length;
   }
   state.Bits = bits;
-  state.Count = count;
+  state.Count = count & 0xFF;
   state.Next = next;
   output.SetPosition(static_cast<std::size_t>(out - window));
   if (error != nullptr)
