@@ -18,9 +18,11 @@ constexpr std::uint32_t MakeEntry(unsigned value, unsigned flags, unsigned extra
   return (static_cast<std::uint32_t>(value) << 16) | flags | extra;
 }
 
-// The entry of a code of codeBits bits at its level.
-constexpr std::uint32_t AddCode(std::uint32_t entry, unsigned codeBits) {
-  return entry + (codeBits << 8) + codeBits;
+// The entry of a code of codeBits bits at its level; a literal's entry keeps the
+// root bits in place of its code bits.
+constexpr std::uint32_t AddCode(std::uint32_t entry, unsigned codeBits, TArDfCodeKind kind) {
+  const bool literal = kind == ckLiteralLength && (entry & kLiteral) != 0;
+  return entry + (literal ? 0 : codeBits << 8) + codeBits;
 }
 
 constexpr std::uint32_t MakeLink(unsigned target, unsigned tableBits, unsigned rootBits) {
@@ -37,7 +39,7 @@ constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool de
       return MakeEntry(symbol, 0, symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
     case ckLiteralLength:
       if (symbol < 256)
-        return MakeEntry(symbol, kLiteral, 0);
+        return MakeEntry(symbol, kLiteral | (kLiteralRootBits << 8), 0);
       if (symbol == kArDfEndOfBlock || symbol > 285)
         return MakeEntry(symbol, kSpecial, 0);
       if (symbol == 285 && deflate64)
@@ -249,7 +251,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
       size *= 2;
     }
     for (unsigned n = perLength[len]; n > 0; --n, ++k)
-      table[reversed[k]] = AddCode(symbols[canonical[k]], len);
+      table[reversed[k]] = AddCode(symbols[canonical[k]], len, kind);
   }
 
   // The second-level tables, laid out after the root in prefix order.
@@ -265,7 +267,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     std::uint32_t* const sub = table + next;
     for (; k <= last; ++k) {
       const unsigned subLen = lengths[canonical[k]] - rootBits;
-      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen);
+      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen, kind);
       for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
         sub[i] = entry;
     }

@@ -14,14 +14,19 @@ enum TArDfCodeKind { ckCodeLengths, ckLiteralLength, ckDistance };
 //               that follow it (a link: the root bits)
 //   bits 8..11  bits of the code alone at its level (a link: the index bits of its
 //               table); the extra bits are the consumed bits above these
-//   bit 12      literal byte
 //   bit 13      link to a second-level table at entry index `value`
 //   bit 14      special: end of block (value 256) or a symbol that may not occur
 //               (value = the symbol, 0xFFFF where no code reaches the entry)
-//   bits 16..31 value: literal byte, base length, base distance, code-length
-//               symbol, link target or special symbol
+//   bits 16..31 value: base length, base distance, code-length symbol, link target
+//               or special symbol
+// A literal's entry is laid out otherwise:
+//   bits 0..7   bits its code consumes
+//   bits 8..15  the literal/length root bits, so that the low half of the entry is
+//               the start and length of the next root index in the bits
+//   bits 16..23 the literal byte
+//   bit 31      literal (never set in any other literal/length entry)
 namespace ardf {
-constexpr std::uint32_t kLiteral = 1u << 12;
+constexpr std::uint32_t kLiteral = 1u << 31;
 constexpr std::uint32_t kLink = 1u << 13;
 constexpr std::uint32_t kSpecial = 1u << 14;
 constexpr std::uint32_t kUnreached = 0xFFFFu;
@@ -51,6 +56,9 @@ inline unsigned LinkBits(std::uint32_t entry) {
 }
 inline unsigned Value(std::uint32_t entry) {
   return entry >> 16;
+}
+inline std::uint8_t LiteralByte(std::uint32_t entry) {
+  return static_cast<std::uint8_t>(entry >> 16);
 }
 }  // namespace ardf
 

@@ -52,6 +52,22 @@ template <bool Bmi2>
   return (bits & ((std::uint64_t{1} << TotalBits(entry)) - 1)) >> CodeBits(entry);
 }
 
+// The root index after a literal: the literal/length root bits that follow its
+// code, which the entry's low half gives as start and length, the way BEXTR reads
+// its control operand.
+template <bool Bmi2>
+[[gnu::always_inline]] inline std::size_t IndexAfterLiteral(std::uint64_t bits,
+                                                            std::uint32_t entry) {
+#if defined(__x86_64__)
+  if constexpr (Bmi2) {
+    std::uint64_t index;
+    asm("bextr %q2, %1, %0" : "=r"(index) : "r"(bits), "r"(std::uint64_t{entry}));
+    return index;
+  }
+#endif
+  return (bits >> TotalBits(entry)) & ((std::uint64_t{1} << kLiteralRootBits) - 1);
+}
+
 inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
   return bits & ((std::uint64_t{1} << n) - 1);
 }
@@ -210,20 +226,19 @@ template <bool Deflate64, bool Checked, bool Bmi2>
         error = kNoMoreData;
         break;
       }
-      consumeEntry(entry);
-      *out++ = static_cast<std::uint8_t>(Value(entry));
-      entry = litTable[bits & litMask];
+      const auto literalStep = [&] {
+        const std::size_t index = IndexAfterLiteral<Bmi2>(bits, entry);
+        consumeEntry(entry);
+        *out++ = LiteralByte(entry);
+        entry = litTable[index];
+      };
+      literalStep();
       if constexpr (!Checked) {
         // A run of literals takes two more from the same refill.
         if (entry & kLiteral) {
-          consumeEntry(entry);
-          *out++ = static_cast<std::uint8_t>(Value(entry));
-          entry = litTable[bits & litMask];
-          if (entry & kLiteral) {
-            consumeEntry(entry);
-            *out++ = static_cast<std::uint8_t>(Value(entry));
-            entry = litTable[bits & litMask];
-          }
+          literalStep();
+          if (entry & kLiteral)
+            literalStep();
         }
       }
       continue;
@@ -243,7 +258,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
             break;
           }
           consumeEntry(entry);
-          *out++ = static_cast<std::uint8_t>(Value(entry));
+          *out++ = LiteralByte(entry);
           entry = litTable[bits & litMask];
           continue;
         }

@@ -277,7 +277,7 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
   std::uint32_t entry = lookup(literals);
   if (entry & kLiteral) {
     FInput.Consume(TotalBits(entry), kNoMoreData);
-    window[pos] = static_cast<std::uint8_t>(Value(entry));
+    window[pos] = LiteralByte(entry);
     FOutput.SetPosition(pos + 1);
     return false;
   }
