@@ -18,57 +18,71 @@ constexpr std::uint32_t MakeEntry(unsigned value, unsigned flags, unsigned extra
   return (static_cast<std::uint32_t>(value) << 16) | flags | extra;
 }
 
-// The entry of a code of codeBits bits at its level; a literal's entry keeps the
-// root bits in place of its code bits.
-constexpr std::uint32_t AddCode(std::uint32_t entry, unsigned codeBits, TArDfCodeKind kind) {
-  const bool literal = kind == ckLiteralLength && (entry & kLiteral) != 0;
-  return entry + (literal ? 0 : codeBits << 8) + codeBits;
-}
-
 constexpr std::uint32_t MakeLink(unsigned target, unsigned tableBits, unsigned rootBits) {
   return (static_cast<std::uint32_t>(target) << 16) | kLink | (tableBits << 8) | rootBits;
 }
 
 constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 
-// What a symbol's entry holds, without its code length.
-constexpr std::uint32_t SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
+// What a symbol's entry holds without its code length, and what each bit of the
+// code adds to it: one to the consumed bits and, but in a literal's entry, one to
+// the code bits, which a length's entry holds higher up.
+struct TSymbolEntry {
+  std::uint32_t entry;
+  std::uint32_t perCodeBit;
+};
+
+constexpr TSymbolEntry SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool deflate64) {
+  constexpr std::uint32_t kPlain = (1u << 8) + 1;
+  constexpr std::uint32_t kLength = (1u << kLengthCodeShift) + 1;
   switch (kind) {
     case ckCodeLengths:
       // The repeat symbols carry their count's extra bits.
-      return MakeEntry(symbol, 0, symbol == 16 ? 2 : symbol == 17 ? 3 : symbol == 18 ? 7 : 0);
+      return {MakeEntry(symbol, 0,
+                        symbol == 16   ? 2
+                        : symbol == 17 ? 3
+                        : symbol == 18 ? 7
+                                       : 0),
+              kPlain};
     case ckLiteralLength:
       if (symbol < 256)
-        return MakeEntry(symbol, kLiteral | (kLiteralRootBits << 8), 0);
+        return {MakeEntry(symbol, kLiteral | (kLiteralRootBits << 8), 0), 1};
       if (symbol == kArDfEndOfBlock || symbol > 285)
-        return MakeEntry(symbol, kSpecial, 0);
+        return {MakeEntry(symbol, kSpecial, 0), kPlain};
       if (symbol == 285 && deflate64)
-        return MakeEntry(kArDf64Length285Base, 0, kArDf64Length285Extra);
-      return MakeEntry(kArDfLengthBase[symbol - 257], 0, kArDfLengthExtra[symbol - 257]);
+        return {MakeEntry(kArDf64Length285Base, kDistanceRootBits << 8, kArDf64Length285Extra),
+                kLength};
+      return {MakeEntry(kArDfLengthBase[symbol - 257], kDistanceRootBits << 8,
+                        kArDfLengthExtra[symbol - 257]),
+              kLength};
     case ckDistance:
       if (symbol >= 32 || (symbol >= 30 && !deflate64))
-        return MakeEntry(symbol, kSpecial, 0);
-      return MakeEntry(kArDfDistanceBase[symbol], 0, kArDfDistanceExtra[symbol]);
+        return {MakeEntry(symbol, kSpecial, 0), kPlain};
+      return {MakeEntry(kArDfDistanceBase[symbol], 0, kArDfDistanceExtra[symbol]), kPlain};
   }
-  return kUnreachedEntry;
+  return {kUnreachedEntry, kPlain};
 }
 
-// The entries of every symbol of a kind, without their code lengths, made at
-// compile time.
+// The entry of a symbol's code of codeBits bits at its level.
+constexpr std::uint32_t AddCode(const TSymbolEntry& symbol, unsigned codeBits) {
+  return symbol.entry + symbol.perCodeBit * codeBits;
+}
+
+// The entries of every symbol of a kind, made at compile time.
 template <TArDfCodeKind Kind, bool Deflate64>
-constexpr std::array<std::uint32_t, 288> MakeSymbolEntries() {
-  std::array<std::uint32_t, 288> entries{};
+constexpr std::array<TSymbolEntry, 288> MakeSymbolEntries() {
+  std::array<TSymbolEntry, 288> entries{};
   for (unsigned s = 0; s < entries.size(); ++s)
     entries[s] = SymbolEntry(s, Kind, Deflate64);
   return entries;
 }
 
-constexpr std::array<std::array<std::uint32_t, 288>, 5> kSymbolEntries = {
+constexpr std::array<std::array<TSymbolEntry, 288>, 5> kSymbolEntries = {
     MakeSymbolEntries<ckCodeLengths, false>(), MakeSymbolEntries<ckLiteralLength, false>(),
     MakeSymbolEntries<ckLiteralLength, true>(), MakeSymbolEntries<ckDistance, false>(),
     MakeSymbolEntries<ckDistance, true>()};
 
-const std::uint32_t* SymbolEntries(TArDfCodeKind kind, bool deflate64) {
+const TSymbolEntry* SymbolEntries(TArDfCodeKind kind, bool deflate64) {
   switch (kind) {
     case ckCodeLengths:
       return kSymbolEntries[0].data();
@@ -237,7 +251,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
   if (total > FEntries.size())
     throw TArDfDecodeError(OverSubscribedMessage(kind));
   std::uint32_t* const table = FEntries.data();
-  const std::uint32_t* const symbols = SymbolEntries(kind, deflate64);
+  const TSymbolEntry* const symbols = SymbolEntries(kind, deflate64);
 
   // The root: every code of length len fills its one entry of a table of 2^len
   // entries, which is then doubled, so that each shorter code repeats across all
@@ -251,7 +265,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
       size *= 2;
     }
     for (unsigned n = perLength[len]; n > 0; --n, ++k)
-      table[reversed[k]] = AddCode(symbols[canonical[k]], len, kind);
+      table[reversed[k]] = AddCode(symbols[canonical[k]], len);
   }
 
   // The second-level tables, laid out after the root in prefix order.
@@ -267,7 +281,7 @@ void TArDfDecodeHuffmanTree::Build(const std::uint8_t* lengths, unsigned count, 
     std::uint32_t* const sub = table + next;
     for (; k <= last; ++k) {
       const unsigned subLen = lengths[canonical[k]] - rootBits;
-      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen, kind);
+      const std::uint32_t entry = AddCode(symbols[canonical[k]], subLen);
       for (unsigned i = reversed[k] >> rootBits; i < size; i += 1u << subLen)
         sub[i] = entry;
     }

@@ -17,16 +17,22 @@ enum TArDfCodeKind { ckCodeLengths, ckLiteralLength, ckDistance };
 //   bit 13      link to a second-level table at entry index `value`
 //   bit 14      special: end of block (value 256) or a symbol that may not occur
 //               (value = the symbol, 0xFFFF where no code reaches the entry)
-//   bits 16..31 value: base length, base distance, code-length symbol, link target
-//               or special symbol
-// A literal's entry is laid out otherwise:
-//   bits 0..7   bits its code consumes
-//   bits 8..15  the literal/length root bits, so that the low half of the entry is
-//               the start and length of the next root index in the bits
-//   bits 16..23 the literal byte
+//   bits 16..31 value: base distance, code-length symbol, link target or special
+//               symbol
+// The entries of literals and lengths are laid out otherwise, so that their low
+// half is the start and length of the next root index in the bits (both root
+// sizes are below 16, so the link and special flags read clear):
+//   bits 0..7   bits the entry consumes (a length: its code and extra bits)
+//   bits 8..15  the root bits of the table that the next index reads: the
+//               literal/length root after a literal, the distance root after a
+//               length
+//   bits 16..23 a literal's byte
+//   bits 16..24 a length's base
+//   bits 25..28 a length's code bits alone
 //   bit 31      literal (never set in any other literal/length entry)
 namespace ardf {
 constexpr std::uint32_t kLiteral = 1u << 31;
+constexpr unsigned kLengthCodeShift = 25;
 constexpr std::uint32_t kLink = 1u << 13;
 constexpr std::uint32_t kSpecial = 1u << 14;
 constexpr std::uint32_t kUnreached = 0xFFFFu;
@@ -59,6 +65,12 @@ inline unsigned Value(std::uint32_t entry) {
 }
 inline std::uint8_t LiteralByte(std::uint32_t entry) {
   return static_cast<std::uint8_t>(entry >> 16);
+}
+inline unsigned LengthBase(std::uint32_t entry) {
+  return (entry >> 16) & 0x1FF;
+}
+inline unsigned LengthCodeBits(std::uint32_t entry) {
+  return entry >> kLengthCodeShift;
 }
 }  // namespace ardf
 

@@ -31,33 +31,48 @@ inline constexpr const char16_t* kTooFarBack =
 // The unchecked loop runs while this many input bytes are buffered.
 constexpr std::size_t kFastInputMargin = 32;
 
+inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
+  return bits & ((std::uint64_t{1} << n) - 1);
+}
+
 // The extra bits of a length or distance step, read from the bits as they were
-// before the step: those above the code, up to the consumed bits. The BMI2 variant
-// takes both counts from the entry itself, in one instruction each: BZHI reads
-// the low byte of its index, the consumed bits, and SHRX the low six bits of its
-// count, which above the entry's code bits holds the literal and link flags, both
-// clear in such an entry. (The intrinsics would need the whole header compiled
-// for BMI2.)
+// before the step: those above the code, up to the consumed bits. The low six bits
+// of codeBits count the code's bits. The BMI2 variant takes one instruction for
+// each count: BZHI reads the low byte of its index, the entry's consumed bits, and
+// SHRX the low six bits of its count. (The intrinsics would need the whole header
+// compiled for BMI2.)
 template <bool Bmi2>
-[[gnu::always_inline]] inline std::size_t ExtraBitsValue(std::uint64_t bits, std::uint32_t entry) {
+[[gnu::always_inline]] inline std::size_t ExtraBitsValue(std::uint64_t bits, std::uint32_t entry,
+                                                         std::uint32_t codeBits) {
 #if defined(__x86_64__)
   if constexpr (Bmi2) {
     std::uint64_t low;
     std::uint64_t value;
     asm("bzhi %q2, %1, %0" : "=r"(low) : "r"(bits), "r"(std::uint64_t{entry}));
-    asm("shrx %q2, %1, %0" : "=r"(value) : "r"(low), "r"(std::uint64_t{entry >> 8}));
+    asm("shrx %q2, %1, %0" : "=r"(value) : "r"(low), "r"(std::uint64_t{codeBits}));
     return value;
   }
 #endif
-  return (bits & ((std::uint64_t{1} << TotalBits(entry)) - 1)) >> CodeBits(entry);
+  return LowBits(bits, TotalBits(entry)) >> (codeBits & 63);
 }
 
-// The root index after a literal: the literal/length root bits that follow its
-// code, which the entry's low half gives as start and length, the way BEXTR reads
-// its control operand.
 template <bool Bmi2>
-[[gnu::always_inline]] inline std::size_t IndexAfterLiteral(std::uint64_t bits,
-                                                            std::uint32_t entry) {
+[[gnu::always_inline]] inline std::size_t LengthValue(std::uint64_t bits, std::uint32_t entry) {
+  return LengthBase(entry) + ExtraBitsValue<Bmi2>(bits, entry, LengthCodeBits(entry));
+}
+
+// Above a distance's code bits, the low six bits of entry >> 8 hold bit 12, unused,
+// and the link flag, clear in such an entry.
+template <bool Bmi2>
+[[gnu::always_inline]] inline std::size_t DistanceValue(std::uint64_t bits, std::uint32_t entry) {
+  return Value(entry) + ExtraBitsValue<Bmi2>(bits, entry, entry >> 8);
+}
+
+// The next root index after a literal or a length: the bits that follow the step,
+// as many as the next table's root takes. The entry's low half gives their start
+// and length, the way BEXTR reads its control operand.
+template <bool Bmi2>
+[[gnu::always_inline]] inline std::size_t NextIndex(std::uint64_t bits, std::uint32_t entry) {
 #if defined(__x86_64__)
   if constexpr (Bmi2) {
     std::uint64_t index;
@@ -65,11 +80,7 @@ template <bool Bmi2>
     return index;
   }
 #endif
-  return (bits >> TotalBits(entry)) & ((std::uint64_t{1} << kLiteralRootBits) - 1);
-}
-
-inline std::uint64_t LowBits(std::uint64_t bits, unsigned n) {
-  return bits & ((std::uint64_t{1} << n) - 1);
+  return LowBits(bits >> TotalBits(entry), (entry >> 8) & 0xFF);
 }
 
 // Copies a match of length bytes from distance bytes back. Copies run in words and
@@ -180,7 +191,6 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   constexpr std::uint64_t litMask = (std::uint64_t{1} << litRoot) - 1;
   const std::uint32_t* const distTable = distances.Entries();
   constexpr unsigned distRoot = kDistanceRootBits;
-  constexpr std::uint64_t distMask = (std::uint64_t{1} << distRoot) - 1;
   // The unchecked rounds stop here; the checked ones run to the end.
   const std::uint8_t* const inputLimit = end - (Checked ? 0 : kFastInputMargin);
 
@@ -227,7 +237,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
         break;
       }
       const auto literalStep = [&] {
-        const std::size_t index = IndexAfterLiteral<Bmi2>(bits, entry);
+        const std::size_t index = NextIndex<Bmi2>(bits, entry);
         consumeEntry(entry);
         *out++ = LiteralByte(entry);
         entry = litTable[index];
@@ -282,9 +292,10 @@ template <bool Deflate64, bool Checked, bool Bmi2>
       break;
     }
     std::uint64_t saved = bits;
+    const std::size_t distIndex = NextIndex<Bmi2>(bits, entry);
     consumeEntry(entry);
-    const std::size_t length = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
-    entry = distTable[bits & distMask];
+    const std::size_t length = LengthValue<Bmi2>(saved, entry);
+    entry = distTable[distIndex];
     if constexpr (Deflate64 || Checked)
       refill();
     if (entry & (kLink | kSpecial)) [[unlikely]] {
@@ -307,7 +318,7 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     }
     saved = bits;
     consumeEntry(entry);
-    const std::size_t distance = Value(entry) + ExtraBitsValue<Bmi2>(saved, entry);
+    const std::size_t distance = DistanceValue<Bmi2>(saved, entry);
     if (distance > static_cast<std::size_t>(out - window)) {
       error = kTooFarBack;
       break;

@@ -267,8 +267,8 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
     }
     return entry;
   };
-  const auto value = [&](std::uint32_t entry) {
-    const std::size_t v = Value(entry) + LowBits(s.Bits >> CodeBits(entry), ExtraBits(entry));
+  const auto value = [&](std::uint32_t entry, unsigned base, unsigned codeBits) {
+    const std::size_t v = base + LowBits(s.Bits >> codeBits, TotalBits(entry) - codeBits);
     FInput.Consume(TotalBits(entry), kNoMoreData);
     return v;
   };
@@ -287,7 +287,7 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
     FInput.Consume(TotalBits(entry), kNoMoreData);
     return true;
   }
-  const std::size_t length = value(entry);
+  const std::size_t length = value(entry, LengthBase(entry), LengthCodeBits(entry));
   FInput.Need(56);
 
   entry = lookup(distances);
@@ -295,7 +295,7 @@ bool TArDfInflater::DecodeOne(const TArDfDecodeHuffmanTree& literals,
     throw TArDfDecodeError(Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance
                                                                    : kBadDistanceSymbol);
   }
-  const std::size_t distance = value(entry);
+  const std::size_t distance = value(entry, Value(entry), CodeBits(entry));
   if (distance > pos)
     throw TArDfDecodeError(kTooFarBack);
   CopyMatch(window + pos, distance, length);
