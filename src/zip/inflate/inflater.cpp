@@ -11,18 +11,21 @@ namespace vornel {
 
 using namespace ardf;
 
-namespace {
-bool ProcessorHasBmi2();
-}  // namespace
-
-TArDfInflater::TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64)
-    : FInput(input), FOutput(output), FDeflate64(deflate64) {
+bool ArDfProcessorHasBmi2() {
 #if defined(__x86_64__) || defined(__i386__)
-  FBmi2 = ProcessorHasBmi2();
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("bmi2") != 0;
+  }();
+  return has;
 #else
-  FBmi2 = false;
+  return false;
 #endif
 }
+
+TArDfInflater::TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64,
+                             bool bmi2)
+    : FInput(input), FOutput(output), FDeflate64(deflate64), FBmi2(bmi2) {}
 
 void TArDfInflater::Run() {
   for (;;) {
@@ -219,8 +222,7 @@ bool DecodeRounds(TArDfBitState& state, TArDfOutputWindow& output,
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same loop, compiled for processors with BMI2 (shifts and masks by a variable
-// count in one instruction each).
+// The same loop, compiled for processors with BMI2.
 template <bool Deflate64, bool Checked>
 __attribute__((target("bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
                                                       TArDfOutputWindow& output,
@@ -229,13 +231,6 @@ __attribute__((target("bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
   return DecodeLoop<Deflate64, Checked, true>(state, output, literals, distances);
 }
 
-bool ProcessorHasBmi2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("bmi2") != 0;
-  }();
-  return has;
-}
 #endif
 
 }  // namespace

@@ -11,9 +11,16 @@
 
 namespace vornel {
 
+// Whether the processor runs the decoding loop's variant for BMI2 (shifts, masks
+// and bit fields by a variable count in one instruction each).
+bool ArDfProcessorHasBmi2();
+
 class TArDfInflater {
  public:
-  TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64);
+  // bmi2 picks the decoding loop's variant; it may be true only where the processor
+  // has BMI2.
+  TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64,
+                bool bmi2 = ArDfProcessorHasBmi2());
 
   // Decodes every block up to and including the final one. Raises
   // TArDfDecodeError for damaged data and TArDfQuietStop for a quiet end.
@@ -36,7 +43,7 @@ class TArDfInflater {
   TArDfInBitStream& FInput;
   TArDfOutputWindow& FOutput;
   bool FDeflate64;
-  bool FBmi2;  // the decoding loop's variant for processors with BMI2
+  bool FBmi2;
   TArDfDecodeHuffmanTree FCodeLengthTree;
   TArDfDecodeHuffmanTree FLiteralTree;
   TArDfDecodeHuffmanTree FDistanceTree;

@@ -92,6 +92,9 @@ TEST(InflateDeflate64Test, StreamsFrom7Zip) {
     EXPECT_TRUE(result.output == it->second);
     EXPECT_EQ(result.checksum, item.crc);
     EXPECT_EQ(result.compressedSize, static_cast<std::int64_t>(item.data.size()));
+    const auto plain = testing::RunPlainLoop(item.data, dfc_UseDeflate64);
+    ASSERT_TRUE(plain.ok) << plain.error;
+    EXPECT_TRUE(plain.output == it->second);
     ++decoded;
   }
   EXPECT_GE(decoded, files.size() - 2);  // all but the noise and the five bytes

@@ -8,6 +8,8 @@
 #include "platform/text.h"
 #include "test_streams.h"
 #include "zip/inflate/inflate.h"
+#include "zip/inflate/inflate_errors.h"
+#include "zip/inflate/inflater.h"
 
 namespace vornel::testing {
 
@@ -41,6 +43,34 @@ inline InflateResult RunInflate(const std::vector<std::uint8_t>& input,
   result.output = dest.Bytes();
   result.writes = dest.Writes;
   result.sourcePosition = source.Position();
+  return result;
+}
+
+// The block decoder by itself, with the decoding loop's plain variant: the one that
+// processors without BMI2 run, and that this machine may otherwise never take.
+struct PlainLoopResult {
+  bool ok = false;
+  std::vector<std::uint8_t> output;  // what reached the destination
+  std::string error;                 // the internal cause, UTF-8
+};
+
+inline PlainLoopResult RunPlainLoop(const std::vector<std::uint8_t>& input,
+                                    std::int32_t options = dfc_Default) {
+  const bool deflate64 = (options & dfc_UseDeflate64) != 0;
+  TMemoryStream source;
+  Fill(source, input);
+  TMemoryStream dest;
+  TArDfInBitStream bits(source, 0, {});
+  TArDfOutputWindow window(dest, deflate64, false, false, 0);
+  PlainLoopResult result;
+  try {
+    TArDfInflater(bits, window, deflate64, false).Run();
+    result.ok = true;
+  } catch (const TArDfDecodeError& e) {
+    result.error = ToUtf8(e.Message());
+  }
+  window.Flush();
+  result.output = dest.Bytes();
   return result;
 }
 

@@ -18,6 +18,7 @@ namespace {
 using testing::BitWriter;
 using testing::InflateMessage;
 using testing::RunInflate;
+using testing::RunPlainLoop;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -118,14 +119,18 @@ TEST(InflateEdgeTest, FormatEdgeCases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const auto result = RunInflate(c.input, c.options);
+    const auto plain = RunPlainLoop(c.input, c.options);
     if (c.error.empty()) {
       ASSERT_TRUE(result.ok) << result.error;
       EXPECT_EQ(result.output, c.expected);
       EXPECT_EQ(result.checksum, ArCrc32Update(0, c.expected.data(), c.expected.size()));
       EXPECT_EQ(result.normalSize, static_cast<std::int64_t>(c.expected.size()));
+      ASSERT_TRUE(plain.ok) << plain.error;
+      EXPECT_EQ(plain.output, c.expected);
     } else {
       EXPECT_FALSE(result.ok);
       EXPECT_EQ(result.error, InflateMessage(c.error));
+      EXPECT_EQ(plain.error, c.error);
     }
   }
 }
@@ -588,6 +593,9 @@ TEST(InflateErrorTest, EveryMessage) {
     const auto result = RunInflate(c.input, c.options);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, InflateMessage(c.cause));
+    const auto plain = RunPlainLoop(c.input, c.options);
+    EXPECT_EQ(plain.error, c.cause);
+    EXPECT_EQ(plain.output, result.output);
 
     testing::TrickleStream source(1);
     testing::Fill(source, c.input);

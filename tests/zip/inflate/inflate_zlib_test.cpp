@@ -133,6 +133,24 @@ TEST(InflateZlibTest, EveryStrategy) {
   }
 }
 
+TEST(InflateZlibTest, ThePlainLoopDecodesAlike) {
+  for (const auto& corpus : kCorpora) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{257}, std::size_t{65537}, std::size_t{140000}}) {
+      const Bytes data = corpus.make(size);
+      for (int strategy : {Z_DEFAULT_STRATEGY, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED}) {
+        for (int level : {1, 9}) {
+          SCOPED_TRACE(std::string(corpus.name) + " size " + std::to_string(size) + " strategy " +
+                       std::to_string(strategy) + " level " + std::to_string(level));
+          const auto plain = testing::RunPlainLoop(RawDeflate(data, level, strategy));
+          ASSERT_TRUE(plain.ok) << plain.error;
+          ASSERT_TRUE(plain.output == data);
+        }
+      }
+    }
+  }
+}
+
 TEST(InflateZlibTest, DamagedStreamsFailOrDecodeLikeZlib) {
   // Flipped bits in real streams: wherever zlib decodes the damaged stream to its
   // end, the inflater yields the same bytes; wherever it fails, so does the inflater.
@@ -161,6 +179,12 @@ TEST(InflateZlibTest, DamagedStreamsFailOrDecodeLikeZlib) {
     if (zlibOk) {
       ASSERT_TRUE(result.output == expected) << trial;
     }
+    const auto plain = testing::RunPlainLoop(damaged);
+    ASSERT_EQ(plain.ok, result.ok) << trial;
+    if (!plain.ok) {
+      ASSERT_EQ(testing::InflateMessage(plain.error), result.error) << trial;
+    }
+    ASSERT_TRUE(plain.output == result.output) << trial;
   }
 }
 
