@@ -24,6 +24,10 @@ constexpr std::uint32_t MakeLink(unsigned target, unsigned tableBits, unsigned r
 
 constexpr std::uint32_t kUnreachedEntry = MakeEntry(kUnreached, kSpecial, 0);
 
+constexpr std::uint32_t LengthEntry(unsigned base, unsigned extra) {
+  return (static_cast<std::uint32_t>(base) << kLengthBaseShift) | (kDistanceRootBits << 8) | extra;
+}
+
 // What a symbol's entry holds without its code length, and what each bit of the
 // code adds to it: one to the consumed bits and, but in a literal's entry, one to
 // the code bits, which a length's entry holds higher up.
@@ -50,11 +54,8 @@ constexpr TSymbolEntry SymbolEntry(unsigned symbol, TArDfCodeKind kind, bool def
       if (symbol == kArDfEndOfBlock || symbol > 285)
         return {MakeEntry(symbol, kSpecial, 0), kPlain};
       if (symbol == 285 && deflate64)
-        return {MakeEntry(kArDf64Length285Base, kDistanceRootBits << 8, kArDf64Length285Extra),
-                kLength};
-      return {MakeEntry(kArDfLengthBase[symbol - 257], kDistanceRootBits << 8,
-                        kArDfLengthExtra[symbol - 257]),
-              kLength};
+        return {LengthEntry(kArDf64Length285Base, kArDf64Length285Extra), kLength};
+      return {LengthEntry(kArDfLengthBase[symbol - 257], kArDfLengthExtra[symbol - 257]), kLength};
     case ckDistance:
       if (symbol >= 32 || (symbol >= 30 && !deflate64))
         return {MakeEntry(symbol, kSpecial, 0), kPlain};

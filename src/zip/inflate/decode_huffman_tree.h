@@ -27,12 +27,13 @@ enum TArDfCodeKind { ckCodeLengths, ckLiteralLength, ckDistance };
 //               literal/length root after a literal, the distance root after a
 //               length
 //   bits 16..23 a literal's byte
-//   bits 16..24 a length's base
-//   bits 25..28 a length's code bits alone
+//   bits 16..21 a length's code bits alone (at most 15)
+//   bits 22..30 a length's base
 //   bit 31      literal (never set in any other literal/length entry)
 namespace ardf {
 constexpr std::uint32_t kLiteral = 1u << 31;
-constexpr unsigned kLengthCodeShift = 25;
+constexpr unsigned kLengthCodeShift = 16;
+constexpr unsigned kLengthBaseShift = 22;
 constexpr std::uint32_t kLink = 1u << 13;
 constexpr std::uint32_t kSpecial = 1u << 14;
 constexpr std::uint32_t kUnreached = 0xFFFFu;
@@ -67,10 +68,14 @@ inline std::uint8_t LiteralByte(std::uint32_t entry) {
   return static_cast<std::uint8_t>(entry >> 16);
 }
 inline unsigned LengthBase(std::uint32_t entry) {
-  return (entry >> 16) & 0x1FF;
+  return entry >> kLengthBaseShift;
+}
+// With bits above the code bits, all clear among the low six.
+inline unsigned LengthCodeField(std::uint32_t entry) {
+  return entry >> kLengthCodeShift;
 }
 inline unsigned LengthCodeBits(std::uint32_t entry) {
-  return entry >> kLengthCodeShift;
+  return LengthCodeField(entry) & 0x3F;
 }
 }  // namespace ardf
 

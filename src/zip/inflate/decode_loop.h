@@ -58,7 +58,7 @@ template <bool Bmi2>
 
 template <bool Bmi2>
 [[gnu::always_inline]] inline std::size_t LengthValue(std::uint64_t bits, std::uint32_t entry) {
-  return LengthBase(entry) + ExtraBitsValue<Bmi2>(bits, entry, LengthCodeBits(entry));
+  return LengthBase(entry) + ExtraBitsValue<Bmi2>(bits, entry, LengthCodeField(entry));
 }
 
 // Above a distance's code bits, the low six bits of entry >> 8 hold bit 12, unused,
