@@ -1,6 +1,7 @@
 // The inner decoding loop of the inflater and what it shares with the block
 // decoder: its error messages, the match copy and the bit helpers. The block decoder
-// compiles the loop once per processor variant.
+// compiles the loop once per processor variant: plain, and for processors with BMI1
+// and BMI2 (Bmi2).
 #pragma once
 
 #include <algorithm>
@@ -70,7 +71,7 @@ template <bool Bmi2>
 
 // The next root index after a literal or a length: the bits that follow the step,
 // as many as the next table's root takes. The entry's low half gives their start
-// and length, the way BEXTR reads its control operand.
+// and length, the way BEXTR (BMI1) reads its control operand.
 template <bool Bmi2>
 [[gnu::always_inline]] inline std::size_t NextIndex(std::uint64_t bits, std::uint32_t entry) {
 #if defined(__x86_64__)

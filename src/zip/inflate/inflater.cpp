@@ -15,7 +15,7 @@ bool ArDfProcessorHasBmi2() {
 #if defined(__x86_64__) || defined(__i386__)
   static const bool has = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("bmi2") != 0;
+    return __builtin_cpu_supports("bmi") != 0 && __builtin_cpu_supports("bmi2") != 0;
   }();
   return has;
 #else
@@ -222,12 +222,12 @@ bool DecodeRounds(TArDfBitState& state, TArDfOutputWindow& output,
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same loop, compiled for processors with BMI2.
+// The same loop, compiled for processors with BMI1 and BMI2.
 template <bool Deflate64, bool Checked>
-__attribute__((target("bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
-                                                      TArDfOutputWindow& output,
-                                                      const TArDfDecodeHuffmanTree& literals,
-                                                      const TArDfDecodeHuffmanTree& distances) {
+__attribute__((target("bmi,bmi2"))) bool DecodeRoundsBmi2(TArDfBitState& state,
+                                                          TArDfOutputWindow& output,
+                                                          const TArDfDecodeHuffmanTree& literals,
+                                                          const TArDfDecodeHuffmanTree& distances) {
   return DecodeLoop<Deflate64, Checked, true>(state, output, literals, distances);
 }
 

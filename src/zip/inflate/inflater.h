@@ -11,14 +11,14 @@
 
 namespace vornel {
 
-// Whether the processor runs the decoding loop's variant for BMI2 (shifts, masks
+// Whether the processor runs the decoding loop's variant for BMI1 and BMI2 (shifts, masks
 // and bit fields by a variable count in one instruction each).
 bool ArDfProcessorHasBmi2();
 
 class TArDfInflater {
  public:
   // bmi2 picks the decoding loop's variant; it may be true only where the processor
-  // has BMI2.
+  // has BMI1 and BMI2.
   TArDfInflater(TArDfInBitStream& input, TArDfOutputWindow& output, bool deflate64,
                 bool bmi2 = ArDfProcessorHasBmi2());
 
