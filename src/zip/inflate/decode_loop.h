@@ -169,7 +169,9 @@ inline void CopyMatch(std::uint8_t* dst, std::size_t distance, std::size_t lengt
 //   28) take at most 48 of the 64 real bits, so the next root lookup still reads 16
 //   real ones while the count may say 8; the next round's refill restores it.
 //   Lookups come before the refills, so that these stay off the chain from one
-//   symbol's bits to the next.
+//   symbol's bits to the next; after a literal or a length the next index comes
+//   from the bits before the step's shift, so that the chain holds one instruction
+//   between two lookups.
 // - Unchecked: at least kFastInputMargin bytes from next on, which the round's
 //   refills (at most two, each reading 8 bytes and advancing at most 7) stay within.
 // - Checked (the input has ended): a refill never goes past the end, so count is
