@@ -2,7 +2,7 @@
 
 namespace vornel {
 
-std::vector<std::u16string> SplitLines(std::u16string_view text) {
+std::vector<std::u16string> SplitLinesText(std::u16string_view text) {
   std::vector<std::u16string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -19,7 +19,7 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
   return lines;
 }
 
-std::u16string JoinLines(const std::vector<std::u16string>& lines) {
+std::u16string LinesText(const std::vector<std::u16string>& lines) {
   std::u16string text;
   for (const auto& line : lines) {
     text += line;

@@ -1,5 +1,6 @@
-// A label's text as lines: joined with CR LF after each line, split at every
-// line break (CR LF, LF or CR).
+// A label's lines text, as the view reads and sets it: the lines joined with CR LF
+// after each line, and split at every line break (CR LF, LF or CR). (The label's
+// own text has no break after its last line.)
 #pragma once
 
 #include <string>
@@ -8,7 +9,7 @@
 
 namespace vornel {
 
-std::vector<std::u16string> SplitLines(std::u16string_view text);
-std::u16string JoinLines(const std::vector<std::u16string>& lines);
+std::vector<std::u16string> SplitLinesText(std::u16string_view text);
+std::u16string LinesText(const std::vector<std::u16string>& lines);
 
 }  // namespace vornel

@@ -274,11 +274,11 @@ void TMainInstallForm::SetLabelText(TControl label, const std::u16string& markup
 }
 
 std::u16string TMainInstallForm::LabelLinesText(TControl label) {
-  return JoinLines(HTMLLabelLines(*Label(label)));
+  return LinesText(HTMLLabelLines(*Label(label)));
 }
 
 void TMainInstallForm::SetLabelLinesText(TControl label, const std::u16string& text) {
-  SetHTMLLabelLines(*Label(label), SplitLines(text));
+  SetHTMLLabelLines(*Label(label), SplitLinesText(text));
 }
 
 void TMainInstallForm::ShowPage(int pageIndex) {

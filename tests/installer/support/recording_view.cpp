@@ -83,16 +83,16 @@ void TRecordingView::SetButtonCaption(TControl button, const std::u16string& cap
 }
 
 void TRecordingView::SetLabelText(TControl label, const std::u16string& markup) {
-  Control(label).Lines = SplitLines(markup);
+  Control(label).Lines = SplitLinesText(markup);
   Record("SetLabelText " + Name(label) + " " + ToUtf8(markup));
 }
 
 std::u16string TRecordingView::LabelLinesText(TControl label) {
-  return JoinLines(Control(label).Lines);
+  return LinesText(Control(label).Lines);
 }
 
 void TRecordingView::SetLabelLinesText(TControl label, const std::u16string& text) {
-  Control(label).Lines = SplitLines(text);
+  Control(label).Lines = SplitLinesText(text);
   Record("SetLabelLinesText " + Name(label) + " " + ToUtf8(text));
 }
 

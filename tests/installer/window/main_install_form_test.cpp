@@ -401,6 +401,7 @@ TEST(MainInstallFormTest, ViewOperationsReachTheControls) {
 
   view.SetLabelText(TControl::HTMText_InfoDown, u"a\r\nb");
   EXPECT_EQ(view.LabelLinesText(TControl::HTMText_InfoDown), u"a\r\nb\r\n");
+  EXPECT_EQ(dynamic_cast<TVqHTMLText*>(f.Find("HTMText_InfoDown"))->Text(), u"a\r\nb");
 
   view.SetBusyCursor(true);
   view.SetBusyCursor(true);  // once on the cursor stack, however often asked

@@ -361,11 +361,11 @@ void TMainInstallForm::SetLabelText(TControl label, const std::u16string& markup
 }
 
 std::u16string TMainInstallForm::LabelLinesText(TControl label) {
-  return JoinLines(Label(label)->Lines());
+  return LinesText(Label(label)->Lines());
 }
 
 void TMainInstallForm::SetLabelLinesText(TControl label, const std::u16string& text) {
-  Label(label)->SetLines(SplitLines(text));
+  Label(label)->SetLines(SplitLinesText(text));
 }
 
 void TMainInstallForm::ShowPage(int pageIndex) {
