@@ -32,8 +32,31 @@ function(vornel_windows_library target package lib)
     INTERFACE_LINK_LIBRARIES "${L_DEPENDS}")
 endfunction()
 
+# vornel::delay_NAME: the import library of the system library NAME.dll whose
+# functions src/platform/win32/delay_load/NAME.def lists, delay-loaded (from
+# System32, on the first call; see src/platform/win32/delay_load.cpp). For the
+# system libraries that are not known DLLs: the loader would look for those
+# beside the program before main runs.
+function(vornel_delay_load_library name)
+  set(def ${CMAKE_SOURCE_DIR}/src/platform/win32/delay_load/${name}.def)
+  set(lib ${CMAKE_BINARY_DIR}/delay_load/lib${name}_delay.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay_load
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --dllname ${name}.dll --output-delaylib ${lib}
+    DEPENDS ${def}
+    COMMENT "Delay-load import library of ${name}.dll")
+  add_custom_target(vornel_delay_${name} DEPENDS ${lib})
+  add_library(vornel::delay_${name} STATIC IMPORTED GLOBAL)
+  set_target_properties(vornel::delay_${name} PROPERTIES IMPORTED_LOCATION ${lib})
+  add_dependencies(vornel::delay_${name} vornel_delay_${name})
+endfunction()
+foreach(name bcrypt crypt32 comctl32 msimg32)
+  vornel_delay_load_library(${name})
+endforeach()
+
 if(VORNEL_WINDOWS_DEPS)
-  vornel_windows_library(OpenSSL::Crypto openssl libcrypto.a DEPENDS ws2_32 crypt32 bcrypt)
+  vornel_windows_library(OpenSSL::Crypto openssl libcrypto.a
+                         DEPENDS ws2_32 vornel::delay_crypt32 vornel::delay_bcrypt)
   vornel_windows_library(OpenSSL::SSL openssl libssl.a DEPENDS OpenSSL::Crypto)
   # find_package and pkg-config find the others as on Linux: every prefix of the
   # cache is a root of the search, and a pkg-config file of each library that the
