@@ -12,9 +12,11 @@
 #include <delayimp.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
+
+// The exit code of a program that misses a system library or function.
+constexpr UINT KMissingExitCode = 3;
 
 // Console programs write the message to the standard error; window programs,
 // which have none, show it.
@@ -28,12 +30,10 @@ namespace {
   if (nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI) {
     ::MessageBoxA(nullptr, message, "Missing system library", MB_OK | MB_ICONERROR);
   } else {
-    const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
-    DWORD written = 0;
-    std::snprintf(message + std::strlen(message), sizeof message - std::strlen(message), "\n");
-    ::WriteFile(err, message, static_cast<DWORD>(std::strlen(message)), &written, nullptr);
+    std::fprintf(stderr, "%s\n", message);
+    std::fflush(stderr);
   }
-  ::ExitProcess(3);
+  ::ExitProcess(KMissingExitCode);
 }
 
 FARPROC WINAPI Notify(unsigned notification, PDelayLoadInfo info) {

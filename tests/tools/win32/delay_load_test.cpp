@@ -23,9 +23,9 @@ struct TDelayCase {
 const TDelayCase KDelayCases[] = {
     {"random", "bcrypt.dll", 0, ""},
     {"absent", "vornel_absent.dll", 3,
-     "Cannot load the system library vornel_absent.dll (error 126).\n"},
+     "Cannot load the system library vornel_absent.dll (error 126).\r\n"},
     {"missing", nullptr, 3,
-     "No function VornelNoSuchFunction in the system library version.dll (error 127).\n"},
+     "No function VornelNoSuchFunction in the system library version.dll (error 127).\r\n"},
 };
 
 TEST(DelayLoad, LibrariesComeFromTheSystemAndWhatIsMissingIsNamed) {
