@@ -32,8 +32,33 @@ function(vornel_windows_library target package lib)
     INTERFACE_LINK_LIBRARIES "${L_DEPENDS}")
 endfunction()
 
+# vornel_delay_load_library(TARGET DLL DEF): TARGET, the import library of the
+# library DLL whose functions the file DEF lists, delay-loaded: the library is
+# loaded on the first call of one of them, from System32 (the hooks of
+# src/platform/win32/delay_load.cpp, in every program that links the platform).
+function(vornel_delay_load_library target dll def)
+  string(MAKE_C_IDENTIFIER ${target}_dlltool id)
+  set(lib ${CMAKE_BINARY_DIR}/delay_load/lib${id}.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay_load
+    COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    DEPENDS ${def}
+    COMMENT "Delay-load import library of ${dll}")
+  add_custom_target(${id} DEPENDS ${lib})
+  add_library(${target} STATIC IMPORTED GLOBAL)
+  set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${lib})
+  add_dependencies(${target} ${id})
+endfunction()
+# The system libraries that the programs use and that are not known DLLs: the
+# loader would look for those beside the program before main runs.
+foreach(name bcrypt crypt32 comctl32 msimg32)
+  vornel_delay_load_library(vornel::delay_${name} ${name}.dll
+                            ${CMAKE_SOURCE_DIR}/src/platform/win32/delay_load/${name}.def)
+endforeach()
+
 if(VORNEL_WINDOWS_DEPS)
-  vornel_windows_library(OpenSSL::Crypto openssl libcrypto.a DEPENDS ws2_32 crypt32 bcrypt)
+  vornel_windows_library(OpenSSL::Crypto openssl libcrypto.a
+                         DEPENDS ws2_32 vornel::delay_crypt32 vornel::delay_bcrypt)
   vornel_windows_library(OpenSSL::SSL openssl libssl.a DEPENDS OpenSSL::Crypto)
   # find_package and pkg-config find the others as on Linux: every prefix of the
   # cache is a root of the search, and a pkg-config file of each library that the

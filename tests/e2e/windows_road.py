@@ -21,8 +21,14 @@ CASE is one of
                the body: "Start" is back
     handshake  "Storno" while the server has taken the connection and says
                nothing (the TLS handshake waits): "Start" is back
+    planted    libraries planted beside the program under the names of the
+               system libraries that it loads from System32 (bcrypt, crypt32,
+               msimg32): the window, a download and the close run none of their
+               code, while a control program that imports them does
 INSTALLER is built with the host 127.0.0.1:PORT, SET is the demo set with the
 Windows Setup.exe, PREFIX the Wine prefix of these tests (made on first use).
+The case planted takes two more arguments: the folder of the planted libraries
+(tests/tools) and the control program.
 Exit code 77: no Wine or Xvfb here.
 """
 
@@ -163,12 +169,13 @@ class Road:
         self.driver.request_close(window)
         self.finish(self.installer.wait(30))
 
-    def finish(self, code):
+    def finish(self, code, others=()):
+        """others: the files that were in the folder beside the program."""
         assert code == 0, "the installer ended with exit code %d" % code
         took = win_road.wait_self_delete(self.folder, self.program, 5)
         log("%.1f s after the end the copy and its script are gone; left in their folder: %s"
             % (took, " ".join(os.listdir(self.folder)) or "nothing"))
-        assert os.listdir(self.folder) == [], os.listdir(self.folder)
+        assert sorted(os.listdir(self.folder)) == sorted(others), os.listdir(self.folder)
         assert not self.files.left(), "left of the set: %s" % self.files.left()
         log("nothing of the set is left")
 
@@ -296,6 +303,58 @@ def case_handshake(road, server):
     cancel_while_waiting(road, server, "the server is silent in the handshake")
 
 
+PLANTED = ("bcrypt.dll", "crypt32.dll", "msimg32.dll")
+# Wine maps its own builtin library of a system name even when a file of that
+# name lies beside the program; with these overrides it takes that file first,
+# as Windows does for a library that is not a known DLL.
+NATIVE_FIRST = "mscoree,mshtml=;bcrypt,crypt32,msimg32=n,b"
+
+
+def case_planted(road, server):
+    """The planted libraries beside the program: the control shows that their
+    code runs once a program of that folder imports them; the installer shows
+    its window, downloads the set over TLS (random numbers from bcrypt, the
+    system's root store from crypt32, the picture through msimg32), unpacks it
+    and is closed, and the code never runs. Wine's log of the loads shows that the
+    program did load each of those libraries, from the system."""
+    for name in PLANTED:
+        shutil.copy2(os.path.join(road.args.planted, name), road.folder)
+    marker = os.path.join(road.work, "planted-code-ran")
+    env = {"VORNEL_PLANTED_MARKER": "Z:" + marker.replace("/", "\\"),
+           "WINEDLLOVERRIDES": NATIVE_FIRST}
+    control = os.path.join(road.folder, "control.exe")
+    shutil.copy2(road.args.control, control)
+    code = road.session.start(control, cwd=road.folder, env=env).wait(60)
+    assert code == 0, "the control ended with exit code %d" % code
+    assert os.path.exists(marker), "the control did not load the planted libraries"
+    log("the control program beside them ran the planted code")
+    os.remove(marker)
+    os.remove(control)
+
+    loads = os.path.join(road.work, "loads.txt")
+    with open(loads, "w") as log_file:
+        road.installer = road.session.start(
+            road.program, cwd=road.folder, stderr=log_file,
+            env=dict(env, SSL_CERT_FILE=server.trusted, WINEDEBUG="+loaddll"))
+        window = road.driver.wait_window(win_road.WINDOW_TITLE, timeout=60)
+        log("the installer's window is shown: %r" % window["title"])
+        assert not os.path.exists(marker), "the installer ran the planted code as it started"
+        shots = win_road.Shots(road.driver, None, log)
+        win_road.download(road.driver, window, road.files, road.served, log, shots, 60)
+        win_road.unpack(road.driver, window, road.files, log, shots, 60)
+        log("close request, as from the close box")
+        road.driver.request_close(window)
+        road.finish(road.installer.wait(30), PLANTED)
+    assert not os.path.exists(marker), "the installer ran the planted code"
+    with open(loads, encoding="utf-8", errors="replace") as f:
+        loaded = [line.lower() for line in f if "loaddll" in line]
+    for name in PLANTED + ("comctl32.dll",):
+        from_system = [line for line in loaded if "\\windows\\" in line and name in line]
+        assert from_system, "no load of %s from the system: %s" % (name, loaded)
+        log(from_system[0].strip())
+    log("the planted code never ran")
+
+
 CASES = {
     # Slow enough that the status line and the bar are seen changing.
     "road": (case_road, ("--mode", "slow", "--rate", "262144")),
@@ -304,13 +363,15 @@ CASES = {
     "refused": (case_refused, ("--mode", "normal")),
     "stalled": (case_stalled, ("--mode", "stall", "--after", "1000000")),
     "handshake": (case_handshake, None),  # a silent server instead of the demo server
+    "planted": (case_planted, ("--mode", "normal")),
 }
 
 
 class Args:
     def __init__(self, argv):
         (self.case, installer, windriver_exe, set_file, self.source, port,
-         prefix) = argv
+         prefix) = argv[:7]
+        self.planted, self.control = argv[7:] or (None, None)
         self.installer = os.path.abspath(installer)
         self.windriver = os.path.abspath(windriver_exe)
         self.set = os.path.abspath(set_file)

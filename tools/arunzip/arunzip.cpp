@@ -17,6 +17,7 @@
 #include "platform/command_line.h"
 #include "platform/exception.h"
 #include "platform/file_system.h"
+#include "platform/library_search.h"
 #include "platform/text.h"
 #include "zip/ar_exceptions.h"
 #include "zip/unzipper.h"
@@ -68,6 +69,7 @@ void List(TArUnZipper& unzipper) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictLibrarySearchToSystem();
   const std::vector<std::u16string> words = CommandLineArguments(argc, argv);
   std::u16string mode, password;
   std::vector<std::u16string> args;

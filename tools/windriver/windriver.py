@@ -45,10 +45,10 @@ class WineSession:
             subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def start(self, program, args=(), cwd=None, env=None):
+    def start(self, program, args=(), cwd=None, env=None, stderr=subprocess.DEVNULL):
         return subprocess.Popen(["wine", os.path.abspath(program)] + list(args), cwd=cwd,
                                 env=dict(self.env, **(env or {})),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=stderr)
 
     def run(self, program, args=(), env=None, timeout=60):
         process = self.start(program, args, env=env)
