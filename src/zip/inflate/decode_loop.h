@@ -226,6 +226,15 @@ template <bool Deflate64, bool Checked, bool Bmi2>
   const char16_t* error = nullptr;
   refill();
   std::uint32_t entry = litTable[bits & litMask];
+  // From a link to its entry in the second-level table; false, having consumed
+  // nothing, when the root's bits are not all held (checked).
+  const auto followLink = [&](const std::uint32_t* table, unsigned rootBits) {
+    if (shortOf(rootBits))
+      return false;
+    consume(rootBits);
+    entry = table[Value(entry) + LowBits(bits, LinkBits(entry))];
+    return true;
+  };
   for (;;) {
     // Two tests, each a branch that is almost never taken.
     if (out >= outLimit) [[unlikely]]
@@ -259,12 +268,10 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     // Lengths, most of the rest, take one more.
     if (entry & (kLink | kSpecial)) [[unlikely]] {
       if (entry & kLink) {
-        if (shortOf(litRoot)) {
+        if (!followLink(litTable, litRoot)) {
           error = kNoMoreData;
           break;
         }
-        consume(litRoot);
-        entry = litTable[Value(entry) + LowBits(bits, LinkBits(entry))];
         if (entry & kLiteral) {
           if (shortOf(TotalBits(entry))) {
             error = kNoMoreData;
@@ -302,13 +309,9 @@ template <bool Deflate64, bool Checked, bool Bmi2>
     if constexpr (Deflate64 || Checked)
       refill();
     if (entry & (kLink | kSpecial)) [[unlikely]] {
-      if (entry & kLink) {
-        if (shortOf(distRoot)) {
-          error = kNoMoreData;
-          break;
-        }
-        consume(distRoot);
-        entry = distTable[Value(entry) + LowBits(bits, LinkBits(entry))];
+      if ((entry & kLink) && !followLink(distTable, distRoot)) {
+        error = kNoMoreData;
+        break;
       }
       if (entry & kSpecial) {
         error = Deflate64 && Value(entry) == kUnreached ? kUnreachedDistance : kBadDistanceSymbol;
