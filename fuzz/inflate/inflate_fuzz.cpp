@@ -1,7 +1,7 @@
 // Raw deflate and deflate64 input for the inflater. The first byte picks the mode:
 // bit 0 deflate64, bits 1-3 the size of the source's reads (0: whole buffer).
 //
-// Every input also goes through the block decoder with the decoding loop's plain
+// Every input also goes through the inflater with the decoding loop's plain
 // variant, which must agree with the one Inflate took: success or failure, and
 // every byte.
 //
@@ -20,7 +20,6 @@
 #include "platform/memory_stream.h"
 #include "zip/inflate/checksum.h"
 #include "zip/inflate/inflate.h"
-#include "zip/inflate/inflate_errors.h"
 #include "zip/inflate/inflater.h"
 
 namespace {
@@ -60,24 +59,6 @@ void Check(bool condition) {
     std::abort();
 }
 
-// The block decoder with the plain loop: whether it succeeded, and what reached dest.
-bool RunPlainLoop(TMemoryStream& source, bool deflate64, LimitedStream& dest) {
-  vornel::TArDfInBitStream bits(source, 0, {});
-  vornel::TArDfOutputWindow window(dest, deflate64, false, false, 0);
-  try {
-    vornel::TArDfInflater(bits, window, deflate64, false).Run();
-  } catch (const vornel::TArDfDecodeError&) {
-    // As in Inflate: what came before the damage goes out, as far as it can.
-    try {
-      window.Flush();
-    } catch (...) {
-    }
-    return false;
-  }
-  window.Flush();
-  return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -115,7 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plainSource.WriteBuffer(data, static_cast<std::int64_t>(size));
   plainSource.SetPosition(0);
   LimitedStream plainDest;
-  Check(RunPlainLoop(plainSource, deflate64, plainDest) == ok);
+  vornel::TArDeflateHelper plainSettings = settings;
+  bool plainOk = true;
+  try {
+    vornel::ArDfInflateWithLoop(plainSource, plainDest, &plainSettings, false);
+  } catch (const vornel::EArInflateError&) {
+    plainOk = false;
+  }
+  Check(plainOk == ok);
+  if (ok)
+    Check(plainSettings.CompressedSize() == settings.CompressedSize());
   Check(plainDest.Bytes() == ours);
   if (deflate64)
     return 0;

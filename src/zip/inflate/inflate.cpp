@@ -15,6 +15,11 @@ const char16_t* const kErrorPrefix =
 }  // namespace
 
 std::uint32_t Inflate(TStream& source, TStream& dest, TArDeflateHelper* settings) {
+  return ArDfInflateWithLoop(source, dest, settings, ArDfProcessorHasBmi2());
+}
+
+std::uint32_t ArDfInflateWithLoop(TStream& source, TStream& dest, TArDeflateHelper* settings,
+                                  bool bmi2) {
   const TArDeflateHelper own = settings != nullptr ? *settings : TArDeflateHelper();
   const bool deflate64 = (own.Options() & dfc_UseDeflate64) != 0;
   TArDfInBitStream input(source, own.StreamSize(), own.OnProgressStep);
@@ -40,7 +45,7 @@ std::uint32_t Inflate(TStream& source, TStream& dest, TArDeflateHelper* settings
 
   std::uint32_t result = 0;
   try {
-    TArDfInflater(input, output, deflate64).Run();
+    TArDfInflater(input, output, deflate64, bmi2).Run();
     output.Flush();
     result = output.Checksum();
   } catch (const TArDfQuietStop&) {

@@ -15,6 +15,11 @@ namespace vornel {
 // and bit fields by a variable count in one instruction each).
 bool ArDfProcessorHasBmi2();
 
+// Inflate (zip/inflate/inflate.h) with the decoding loop's variant given: bmi2 may
+// be true only where ArDfProcessorHasBmi2().
+std::uint32_t ArDfInflateWithLoop(TStream& source, TStream& dest, TArDeflateHelper* settings,
+                                  bool bmi2);
+
 class TArDfInflater {
  public:
   // bmi2 picks the decoding loop's variant; it may be true only where the processor

@@ -8,7 +8,6 @@
 #include "platform/text.h"
 #include "test_streams.h"
 #include "zip/inflate/inflate.h"
-#include "zip/inflate/inflate_errors.h"
 #include "zip/inflate/inflater.h"
 
 namespace vornel::testing {
@@ -24,8 +23,10 @@ struct InflateResult {
   std::int64_t compressedSize = -1;
 };
 
+// bmi2 picks the decoding loop's variant, by default the processor's.
 inline InflateResult RunInflate(const std::vector<std::uint8_t>& input,
-                                std::int32_t options = dfc_Default) {
+                                std::int32_t options = dfc_Default,
+                                bool bmi2 = ArDfProcessorHasBmi2()) {
   TMemoryStream source;
   Fill(source, input);
   RecordingStream dest;
@@ -33,7 +34,7 @@ inline InflateResult RunInflate(const std::vector<std::uint8_t>& input,
   settings.SetOptions(options);
   InflateResult result;
   try {
-    result.checksum = Inflate(source, dest, &settings);
+    result.checksum = ArDfInflateWithLoop(source, dest, &settings, bmi2);
     result.ok = true;
     result.normalSize = settings.NormalSize();
     result.compressedSize = settings.CompressedSize();
@@ -46,32 +47,11 @@ inline InflateResult RunInflate(const std::vector<std::uint8_t>& input,
   return result;
 }
 
-// The block decoder by itself, with the decoding loop's plain variant: the one that
-// processors without BMI2 run, and that this machine may otherwise never take.
-struct PlainLoopResult {
-  bool ok = false;
-  std::vector<std::uint8_t> output;  // what reached the destination
-  std::string error;                 // the internal cause, UTF-8
-};
-
-inline PlainLoopResult RunPlainLoop(const std::vector<std::uint8_t>& input,
-                                    std::int32_t options = dfc_Default) {
-  const bool deflate64 = (options & dfc_UseDeflate64) != 0;
-  TMemoryStream source;
-  Fill(source, input);
-  TMemoryStream dest;
-  TArDfInBitStream bits(source, 0, {});
-  TArDfOutputWindow window(dest, deflate64, false, false, 0);
-  PlainLoopResult result;
-  try {
-    TArDfInflater(bits, window, deflate64, false).Run();
-    result.ok = true;
-  } catch (const TArDfDecodeError& e) {
-    result.error = ToUtf8(e.Message());
-  }
-  window.Flush();
-  result.output = dest.Bytes();
-  return result;
+// With the decoding loop's plain variant: the one that processors without BMI1
+// and BMI2 run, and that this machine may otherwise never take.
+inline InflateResult RunPlainLoop(const std::vector<std::uint8_t>& input,
+                                  std::int32_t options = dfc_Default) {
+  return RunInflate(input, options, false);
 }
 
 inline std::string InflateMessage(const std::string& internal) {
