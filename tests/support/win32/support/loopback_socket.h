@@ -87,16 +87,35 @@ inline long Receive(int fd, char* buffer, std::size_t size) {
   return ::recv(Handle(fd), buffer, static_cast<int>(size), 0);
 }
 
-inline bool SendAll(int fd, const std::string& bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
-    const int n = ::send(Handle(fd), bytes.data() + sent,
-                         static_cast<int>(std::min<std::size_t>(bytes.size() - sent, 1 << 30)), 0);
-    if (n <= 0)
-      return false;
-    sent += static_cast<std::size_t>(n);
+// Sends every byte; false at the first error. The socket sends without
+// blocking and tries again after a short wait for room: under Wine 8 a blocking
+// send of megabytes may wait for ever once the peer has reset the connection,
+// while a send tried again reports the reset.
+inline bool SendAll(int fd, const char* data, std::size_t size) {
+  u_long nonBlocking = 1;
+  ::ioctlsocket(Handle(fd), FIONBIO, &nonBlocking);
+  bool sent = true;
+  while (size > 0) {
+    const int n =
+        ::send(Handle(fd), data, static_cast<int>(std::min<std::size_t>(size, 1 << 20)), 0);
+    if (n > 0) {
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    } else if (n < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK) {
+      WSAPOLLFD entry{Handle(fd), POLLWRNORM, 0};
+      ::WSAPoll(&entry, 1, 20);
+    } else {
+      sent = false;
+      break;
+    }
   }
-  return true;
+  u_long blocking = 0;
+  ::ioctlsocket(Handle(fd), FIONBIO, &blocking);
+  return sent;
+}
+
+inline bool SendAll(int fd, const std::string& bytes) {
+  return SendAll(fd, bytes.data(), bytes.size());
 }
 
 // An end of the sending direction: the peer reads its end of data.

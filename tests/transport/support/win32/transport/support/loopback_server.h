@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback_socket.h"
+
 namespace vornel::test {
 
 // WinSock is started for the test program's whole run.
@@ -123,15 +125,7 @@ class TPeer {
 
   void Send(const std::string& bytes) { Send(bytes.data(), bytes.size()); }
   void Send(const void* data, std::size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-      const int n =
-          ::send(AsSocket(FFd), p, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
-      if (n <= 0)
-        return;
-      p += n;
-      size -= static_cast<std::size_t>(n);
-    }
+    loopback::SendAll(FFd, static_cast<const char*>(data), size);
   }
   // Sends count bytes of a repeating pattern (byte i is i mod 251).
   void SendPattern(std::size_t count, std::size_t first = 0) {
