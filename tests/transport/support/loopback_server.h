@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback_socket.h"
+
 namespace vornel::test {
 
 // A listening socket on 127.0.0.1 with an ephemeral port (or the one given).
@@ -41,15 +43,10 @@ inline int ListenLoopback(std::uint16_t port = 0, int backlog = 16) {
   return fd;
 }
 
-inline std::uint16_t LocalPort(int fd) {
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  return ntohs(address.sin_port);
-}
+using loopback::LocalPort;
 
 inline void CloseFd(int fd) {
-  ::close(fd);
+  loopback::Close(fd);
 }
 
 // The kernel object behind a descriptor ("socket:[12345]"), or empty.
@@ -172,9 +169,9 @@ class TPeer {
   }
   // An abortive close: the peer sees a reset.
   void Reset() {
-    linger option{1, 0};
-    ::setsockopt(FFd, SOL_SOCKET, SO_LINGER, &option, sizeof option);
-    Close();
+    if (FFd >= 0)
+      loopback::Reset(FFd);
+    FFd = -1;
   }
   void Close() {
     if (FFd >= 0)

@@ -20,21 +20,20 @@
 
 namespace vornel::test {
 
-// WinSock is started for the test program's whole run.
+// The plain socket calls of the tests' own helpers, under the names the
+// transport's tests use on both systems.
+using loopback::LocalPort;
+
 inline void StartWinSock() {
-  static const bool started = [] {
-    WSADATA data{};
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
-  (void)started;
+  loopback::Start();
 }
 
 inline SOCKET AsSocket(int fd) {
-  return static_cast<SOCKET>(static_cast<std::intptr_t>(fd));
+  return loopback::Handle(fd);
 }
 
 inline void CloseFd(int fd) {
-  ::closesocket(AsSocket(fd));
+  loopback::Close(fd);
 }
 
 // A listening socket on 127.0.0.1 with an ephemeral port (or the one given).
@@ -54,13 +53,6 @@ inline int ListenLoopback(std::uint16_t port = 0, int backlog = 16) {
     throw std::runtime_error("bind/listen");
   }
   return fd;
-}
-
-inline std::uint16_t LocalPort(int fd) {
-  sockaddr_in address{};
-  int length = sizeof address;
-  ::getsockname(AsSocket(fd), reinterpret_cast<sockaddr*>(&address), &length);
-  return ntohs(address.sin_port);
 }
 
 // A connected socket as its handle and local port ("1234:50000"), or empty. A
@@ -175,10 +167,9 @@ class TPeer {
   }
   // An abortive close: the peer sees a reset.
   void Reset() {
-    linger option{1, 0};
-    ::setsockopt(AsSocket(FFd), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&option),
-                 sizeof option);
-    Close();
+    if (FFd >= 0)
+      loopback::Reset(FFd);
+    FFd = -1;
   }
   void Close() {
     if (FFd >= 0)
