@@ -165,18 +165,22 @@ TEST(WindowsTempFolderTest, TheUsersTemporaryFolderAndTheExecutable) {
   EXPECT_FALSE(IsFreshTempFolder(first, 7));
 }
 
+// Under Wine 8 the end of a child is now and then never reported: its process
+// has gone, yet its handle never signals (about one start in a hundred here).
+// Such a start is made again, so the case fails only where an end is never seen.
 TEST(WindowsProcessTest, AChildsExitCodeAfterItRan) {
-  TTempDir dir;
-  std::ofstream(dir.Path() / "exit3.bat") << "@exit /b 3\r\n";
-  auto child = TChildProcess::Start(dir.Join("exit3.bat"));
-  ASSERT_NE(child, nullptr);
+  const std::u16string folder = ExtractFilePath(ExecutablePath());
   std::uint32_t code = STILL_ACTIVE;
-  for (int i = 0; i < 6000 && code == STILL_ACTIVE; ++i) {
-    SleepMs(10);
-    code = child->ExitCode();
+  for (int attempt = 0; attempt < 3 && code == STILL_ACTIVE; ++attempt) {
+    auto child = TChildProcess::Start(folder + FromUtf8(VORNEL_EXIT_THREE));
+    ASSERT_NE(child, nullptr);
+    for (int i = 0; i < 1000 && code == STILL_ACTIVE; ++i) {
+      SleepMs(10);
+      code = child->ExitCode();
+    }
   }
   EXPECT_EQ(code, 3u);
-  EXPECT_EQ(TChildProcess::Start(dir.Join("missing.exe")), nullptr);
+  EXPECT_EQ(TChildProcess::Start(folder + u"missing.exe"), nullptr);
 }
 
 }  // namespace
