@@ -20,17 +20,9 @@
 
 namespace vornel::test {
 
-// The plain socket calls of the tests' own helpers, under the names the
-// transport's tests use on both systems.
+// The tests' plain socket helpers, under the names the transport's tests use on
+// both systems.
 using loopback::LocalPort;
-
-inline void StartWinSock() {
-  loopback::Start();
-}
-
-inline SOCKET AsSocket(int fd) {
-  return loopback::Handle(fd);
-}
 
 inline void CloseFd(int fd) {
   loopback::Close(fd);
@@ -38,7 +30,7 @@ inline void CloseFd(int fd) {
 
 // A listening socket on 127.0.0.1 with an ephemeral port (or the one given).
 inline int ListenLoopback(std::uint16_t port = 0, int backlog = 16) {
-  StartWinSock();
+  loopback::Start();
   const SOCKET handle = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (handle == INVALID_SOCKET)
     throw std::runtime_error("socket");
@@ -60,7 +52,7 @@ inline int ListenLoopback(std::uint16_t port = 0, int backlog = 16) {
 inline std::string SocketIdentity(int fd) {
   sockaddr_in address{};
   int length = sizeof address;
-  if (::getsockname(AsSocket(fd), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+  if (::getsockname(loopback::Handle(fd), reinterpret_cast<sockaddr*>(&address), &length) != 0)
     return {};
   return std::to_string(fd) + ":" + std::to_string(ntohs(address.sin_port));
 }
@@ -76,7 +68,7 @@ inline bool SocketStillOpen(const std::string& identity) {
 class TIPv6LoopbackListener {
  public:
   TIPv6LoopbackListener() {
-    StartWinSock();
+    loopback::Start();
     const SOCKET handle = ::socket(AF_INET6, SOCK_STREAM, IPPROTO_TCP);
     if (handle == INVALID_SOCKET)
       return;
@@ -143,7 +135,7 @@ class TPeer {
     std::string data;
     char buffer[4096];
     while (data.size() < count) {
-      const int n = ::recv(AsSocket(FFd), buffer,
+      const int n = ::recv(loopback::Handle(FFd), buffer,
                            static_cast<int>(std::min(sizeof buffer, count - data.size())), 0);
       if (n <= 0)
         break;
@@ -153,12 +145,12 @@ class TPeer {
   }
   // Waits until the peer closes (or ms pass); true when it closed.
   bool WaitForClose(int ms) {
-    WSAPOLLFD entry{AsSocket(FFd), POLLRDNORM, 0};
+    WSAPOLLFD entry{loopback::Handle(FFd), POLLRDNORM, 0};
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     char buffer[4096];
     while (std::chrono::steady_clock::now() < end) {
       if (::WSAPoll(&entry, 1, 20) > 0) {
-        const int n = ::recv(AsSocket(FFd), buffer, sizeof buffer, 0);
+        const int n = ::recv(loopback::Handle(FFd), buffer, sizeof buffer, 0);
         if (n <= 0)
           return true;
       }
@@ -207,13 +199,13 @@ class TLoopbackServer {
   void Run() {
     // Connections still queued when the server is told to stop are served first.
     for (;;) {
-      WSAPOLLFD entry{AsSocket(FListener), POLLRDNORM, 0};
+      WSAPOLLFD entry{loopback::Handle(FListener), POLLRDNORM, 0};
       if (::WSAPoll(&entry, 1, 20) <= 0) {
         if (FStop)
           return;
         continue;
       }
-      const SOCKET accepted = ::accept(AsSocket(FListener), nullptr, nullptr);
+      const SOCKET accepted = ::accept(loopback::Handle(FListener), nullptr, nullptr);
       if (accepted == INVALID_SOCKET)
         continue;
       const int fd = static_cast<int>(static_cast<std::intptr_t>(accepted));
